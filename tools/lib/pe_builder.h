@@ -1,0 +1,24 @@
+// Builds small, valid PE images (PE32 or PE32+) carrying a version resource,
+// for test fixtures and the sample system image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tools {
+
+struct VersionSpec {
+  std::uint16_t fileVersion[4] = {1, 0, 0, 0};
+  std::uint16_t productVersion[4] = {1, 0, 0, 0};
+  std::uint16_t language = 0x0409;   // string table language
+  std::uint16_t codePage = 1200;     // string table code page
+  std::vector<std::pair<std::u16string, std::u16string>> strings;  // CompanyName, InternalName, ...
+  bool pe64 = false;                 // PE32+ instead of PE32
+  bool withVersionResource = true;   // false: a PE file without any version resource
+};
+
+std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec);
+
+}  // namespace tools
