@@ -25,7 +25,7 @@ std::size_t Append(char16_t* dst, std::size_t cap, std::u16string_view src) {
 
 char16_t UpperAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-void UpperCaseAZ(char16_t* s) {
+void UpperCaseAZInPlace(char16_t* s) {
   if (!s) return;
   for (; *s; ++s) *s = UpperAZ(*s);
 }
@@ -203,6 +203,7 @@ std::size_t FormatV(char16_t* out, std::size_t cap, std::u16string_view format, 
       ok = true;
     }
     if (!ok) {
+      if (arg) ++next;  // keep later conversions paired with their own arguments
       sink.Put(spec);
       continue;
     }

@@ -30,7 +30,7 @@ std::size_t Append(char16_t (&dst)[N], std::u16string_view src) {
 
 // a-z become A-Z; every other character is left alone.
 char16_t UpperAZ(char16_t c);
-void UpperCaseAZ(char16_t* s);
+void UpperCaseAZInPlace(char16_t* s);
 std::u16string UpperCaseAZ(std::u16string_view s);
 
 // Case-insensitive (a-z only) equality.
