@@ -1,0 +1,129 @@
+#include "platform/offline/version_block.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace offline {
+namespace {
+
+constexpr std::uint64_t kHeaderSize = 6;  // wLength, wValueLength, wType
+
+std::uint64_t Align4(std::uint64_t v) { return (v + 3) & ~std::uint64_t{3}; }
+
+char16_t FoldAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
+
+// One node of the tree, with all its offsets checked against its extent.
+struct Node {
+  std::uint64_t start = 0;
+  std::uint64_t end = 0;         // start + wLength
+  std::uint64_t keyStart = 0;
+  std::uint64_t keyChars = 0;    // without the NUL
+  std::uint16_t valueLength = 0; // wValueLength
+  std::uint16_t type = 0;        // wType: 1 text, 0 binary
+  std::uint64_t valueStart = 0;
+  std::uint64_t valueBytes = 0;  // clipped to the node
+  std::uint64_t childrenStart = 0;
+};
+
+// Parses the node at start, which must end at or before limit.
+std::optional<Node> ReadNode(ByteView block, std::uint64_t start, std::uint64_t limit) {
+  const auto wLength = block.u16At(start);
+  const auto wValueLength = block.u16At(start + 2);
+  const auto wType = block.u16At(start + 4);
+  if (!wLength || !wValueLength || !wType) return std::nullopt;
+  if (*wLength < kHeaderSize || start + *wLength > limit || !block.contains(start, *wLength)) return std::nullopt;
+  Node n;
+  n.start = start;
+  n.end = start + *wLength;
+  n.valueLength = *wValueLength;
+  n.type = *wType;
+  n.keyStart = start + kHeaderSize;
+  std::uint64_t at = n.keyStart;
+  for (;;) {
+    if (at + 2 > n.end) return std::nullopt;  // key not terminated inside the node
+    const auto c = block.u16At(at);
+    if (!c) return std::nullopt;
+    if (*c == 0) break;
+    at += 2;
+  }
+  n.keyChars = (at - n.keyStart) / 2;
+  n.valueStart = std::min(Align4(at + 2), n.end);
+  const std::uint64_t declared = std::uint64_t{n.valueLength} * (n.type ? 2 : 1);
+  n.valueBytes = std::min(declared, n.end - n.valueStart);
+  n.childrenStart = std::min(Align4(n.valueStart + declared), n.end);
+  return n;
+}
+
+bool KeyEquals(ByteView block, const Node& n, std::u16string_view part) {
+  if (n.keyChars != part.size()) return false;
+  for (std::size_t i = 0; i < part.size(); ++i) {
+    const auto c = block.u16At(n.keyStart + 2 * std::uint64_t{i});
+    if (!c || FoldAZ(static_cast<char16_t>(*c)) != FoldAZ(part[i])) return false;
+  }
+  return true;
+}
+
+std::optional<Node> FindChild(ByteView block, const Node& parent, std::u16string_view key) {
+  std::uint64_t at = parent.childrenStart;
+  while (at + kHeaderSize <= parent.end) {
+    const auto wLength = block.u16At(at);
+    if (!wLength || *wLength == 0) return std::nullopt;
+    const auto child = ReadNode(block, at, parent.end);
+    if (!child) return std::nullopt;
+    if (KeyEquals(block, *child, key)) return child;
+    at += Align4(*wLength);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::u16string_view> SplitPath(std::u16string_view path) {
+  std::vector<std::u16string_view> parts;
+  std::size_t pos = 0;
+  while (pos <= path.size()) {
+    const std::size_t next = path.find(u'\\', pos);
+    const std::size_t stop = next == std::u16string_view::npos ? path.size() : next;
+    if (stop > pos) parts.push_back(path.substr(pos, stop - pos));
+    if (next == std::u16string_view::npos) break;
+    pos = next + 1;
+  }
+  return parts;
+}
+
+bool HasTerminator(ByteView block, std::uint64_t from, std::uint64_t end) {
+  for (std::uint64_t at = from; at + 2 <= end; at += 2) {
+    const auto c = block.u16At(at);
+    if (!c) return false;
+    if (*c == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_view path) {
+  const auto rootLength = block.u16At(0);
+  if (!rootLength) return std::nullopt;
+  auto node = ReadNode(block, 0, block.size());
+  if (!node) return std::nullopt;
+
+  const auto parts = SplitPath(path);
+  if (parts.size() > kMaxVersionPathParts) return std::nullopt;
+  if (parts.empty()) {
+    if (node->valueBytes < kFixedFileInfoSize) return std::nullopt;
+    if (block.u32At(node->valueStart) != std::optional<std::uint32_t>(kFixedFileInfoSignature)) return std::nullopt;
+    return VersionValue{node->valueStart, node->valueLength};
+  }
+  for (std::u16string_view part : parts) {
+    node = FindChild(block, *node, part);
+    if (!node) return std::nullopt;
+  }
+  if (node->valueStart >= node->end) return std::nullopt;
+  if (node->type == 1) {
+    if (!HasTerminator(block, node->valueStart, node->end)) return std::nullopt;
+  } else if (node->valueBytes < std::uint64_t{node->valueLength}) {
+    return std::nullopt;
+  }
+  return VersionValue{node->valueStart, node->valueLength};
+}
+
+}  // namespace offline
