@@ -1,6 +1,7 @@
 #include "platform/offline/pe_resource.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace offline {
 namespace {
@@ -105,6 +106,8 @@ std::optional<std::vector<Section>> ReadSections(ByteView file, std::uint64_t ta
     const auto rawSize = file.u32At(at + 16);
     const auto rawOffset = file.u32At(at + 20);
     if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) return std::nullopt;
+    // The loader refuses an image whose raw data runs past the end of the file.
+    if (*rawSize != 0 && !file.contains(*rawOffset, *rawSize)) return std::nullopt;
     sections.push_back({*virtualAddress, std::max(*rawSize, *virtualSize), *rawOffset, *rawSize});
   }
   return sections;

@@ -31,7 +31,8 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
 // A copy of the file's version resource, or nothing when the file is not a PE
 // image, has none, or is damaged on the way to it. Bytes of the resource that
 // lie past its section's raw data but inside the virtual size read as zero, as
-// in a loaded image.
+// in a loaded image. As for the loader, every section's raw data must lie
+// wholly inside the file.
 struct VersionResource {
   std::vector<std::uint8_t> bytes;
 };
