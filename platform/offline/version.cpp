@@ -62,19 +62,10 @@ BOOL GetFileVersionInfoW(const WCHAR* fileName, DWORD, DWORD size, void* data) {
   }
   const auto resource = LoadVersionResource(fileName);
   if (!resource) return FALSE;
-  if (size < 6) {
+  const offline::ByteView bytes(resource->bytes.data(), resource->bytes.size());
+  if (!offline::CopyVersionBlock(bytes, static_cast<std::uint8_t*>(data), size)) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
-  }
-  const std::size_t copied = std::min<std::size_t>(size, resource->bytes.size());
-  std::memcpy(data, resource->bytes.data(), copied);
-  // Keep the root node inside what the caller holds.
-  const offline::ByteView view(resource->bytes.data(), copied);
-  const std::uint16_t rootLength = view.u16At(0).value_or(0);
-  if (rootLength > copied) {
-    const auto clipped = static_cast<std::uint16_t>(std::min<std::size_t>(copied, 0xFFFF));
-    const unsigned char le[2] = {static_cast<unsigned char>(clipped & 0xFF), static_cast<unsigned char>(clipped >> 8)};
-    std::memcpy(data, le, 2);
   }
   SetLastError(ERROR_SUCCESS);
   return TRUE;

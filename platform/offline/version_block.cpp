@@ -126,4 +126,17 @@ std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_vie
   return VersionValue{node->valueStart, node->valueLength};
 }
 
+bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size) {
+  if (!out || size < kHeaderSize || resource.size() < 2) return false;
+  const std::size_t copied = std::min(size, resource.size());
+  if (!resource.copyOut(0, out, copied)) return false;
+  const std::uint16_t rootLength = resource.u16At(0).value_or(0);
+  if (rootLength > copied) {
+    const auto clipped = static_cast<std::uint16_t>(std::min<std::size_t>(copied, 0xFFFF));
+    out[0] = static_cast<std::uint8_t>(clipped & 0xFF);
+    out[1] = static_cast<std::uint8_t>(clipped >> 8);
+  }
+  return true;
+}
+
 }  // namespace offline

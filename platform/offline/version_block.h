@@ -31,4 +31,11 @@ struct VersionValue {
 // it inside its node, so a caller may read it as a zero-terminated string.
 std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_view path);
 
+// Copies a version resource into a caller's buffer of `size` bytes as
+// GetFileVersionInfoW does, truncating when it is smaller. The root's wLength
+// is the only extent a later query has, so when the copy is cut short it is
+// lowered to what was copied. False (nothing copied) when the buffer cannot
+// hold even a node header (6 bytes).
+bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size);
+
 }  // namespace offline

@@ -407,4 +407,23 @@ TEST(PeVersion, HostileVersionBlocks) {
   EXPECT_TRUE(Text(b, u"\\StringFileInfo\\040904B0\\InternalName"));
 }
 
+TEST(PeVersion, CopyIntoBuffersOfEverySize) {
+  const Bytes resource = *Resource(tools::BuildVersionedPe(Spec()));
+  const ByteView view = View(resource);
+  for (std::size_t size = 0; size <= resource.size() + 8; ++size) {
+    Bytes buffer(size);
+    const bool copied = offline::CopyVersionBlock(view, buffer.data(), size);
+    ASSERT_EQ(copied, size >= 6) << size;
+    if (!copied) continue;
+    // Queries on a cut copy stay inside it and find only what was copied whole.
+    const bool whole = size >= resource.size();
+    EXPECT_EQ(Fixed(buffer).has_value(), size >= 40 + 52) << size;  // header, key, fixed info
+    if (whole) {
+      EXPECT_EQ(Text(buffer, u"\\StringFileInfo\\040904B0\\InternalName"), u"elxstor.sys");
+    } else {
+      EXPECT_LE(Get16(buffer, 0), size);
+    }
+  }
+}
+
 }  // namespace
