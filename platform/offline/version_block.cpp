@@ -118,11 +118,21 @@ std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_vie
     if (!node) return std::nullopt;
   }
   if (node->valueStart >= node->end) return std::nullopt;
-  if (node->type == 1) {
-    if (!HasTerminator(block, node->valueStart, node->end)) return std::nullopt;
-  } else if (node->valueBytes < std::uint64_t{node->valueLength}) {
-    return std::nullopt;
+  // Values below StringFileInfo are read as zero-terminated text whatever
+  // their wType claims.
+  bool isText = node->type != 0;
+  if (parts.size() > 1 && parts[0].size() == 14) {
+    isText = isText || std::equal(parts[0].begin(), parts[0].end(), u"StringFileInfo",
+                                  [](char16_t a, char16_t b) { return FoldAZ(a) == FoldAZ(b); });
   }
+  if (isText) {
+    // Text: a NUL must follow inside the node, and the length (in characters)
+    // handed out never reaches past the node.
+    if (!HasTerminator(block, node->valueStart, node->end)) return std::nullopt;
+    const std::uint64_t room = (node->end - node->valueStart) / 2;
+    return VersionValue{node->valueStart, static_cast<std::uint32_t>(std::min<std::uint64_t>(node->valueLength, room))};
+  }
+  if (node->valueBytes < std::uint64_t{node->valueLength}) return std::nullopt;
   return VersionValue{node->valueStart, node->valueLength};
 }
 

@@ -27,8 +27,10 @@ struct VersionValue {
 //    names a child by its key, compared without regard to case (a-z) and with
 //    exact length. A child list ends at the parent's wLength or at a child with
 //    wLength 0; the next sibling starts at (wLength + 3) & ~3.
-// A text value (wType 1) is only handed out when a terminating NUL follows
-// it inside its node, so a caller may read it as a zero-terminated string.
+// A text value (wType not 0, or any value below StringFileInfo) is only handed out when a terminating NUL follows
+// it inside its node, so a caller may read it as a zero-terminated string, and
+// its length (in characters) is cut to what the node holds. A binary value
+// must lie wholly inside its node.
 std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_view path);
 
 // Copies a version resource into a caller's buffer of `size` bytes as

@@ -405,6 +405,14 @@ TEST(PeVersion, HostileVersionBlocks) {
   Put32(b, node, static_cast<std::uint32_t>(textAt + v.size() + 2 - node) | (0xFFFFu << 16));  // ... and end there
   EXPECT_FALSE(Text(b, company));
   EXPECT_TRUE(Text(b, u"\\StringFileInfo\\040904B0\\InternalName"));
+  // The same string claiming to be binary is still only handed out with its NUL.
+  for (std::uint16_t type : {0x0000, 0x0201}) {
+    Bytes c = b;
+    c[node + 4] = static_cast<std::uint8_t>(type);
+    c[node + 5] = static_cast<std::uint8_t>(type >> 8);
+    Put32(c, node, static_cast<std::uint32_t>(textAt + v.size() + 2 - node) | (8u << 16));
+    EXPECT_FALSE(Text(c, company)) << type;
+  }
 }
 
 TEST(PeVersion, CopyIntoBuffersOfEverySize) {
