@@ -126,7 +126,8 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
   return 0;
 }
 
-std::optional<VersionResource> FindVersionResource(ByteView file, std::uint16_t preferredLanguage) {
+std::optional<VersionResource> FindVersionResource(ByteView file, std::uint16_t preferredLanguage, bool* hasResources) {
+  if (hasResources) *hasResources = false;
   // DOS header and the PE headers it points to.
   if (file.u16At(0) != std::optional<std::uint16_t>(0x5A4D)) return std::nullopt;  // "MZ"
   const auto lfanew = file.u32At(0x3C);
@@ -163,6 +164,7 @@ std::optional<VersionResource> FindVersionResource(ByteView file, std::uint16_t 
   // points back at itself cannot lead anywhere deeper.
   const auto types = ReadDirectory(image, root, 0);
   if (!types) return std::nullopt;
+  if (hasResources) *hasResources = true;
   const auto typeDir = FindById(*types, kRtVersion, true);
   if (!typeDir) return std::nullopt;
   const auto names = ReadDirectory(image, root, *typeDir);

@@ -36,7 +36,11 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
 struct VersionResource {
   std::vector<std::uint8_t> bytes;
 };
+// hasResources, when given, tells whether the file is an image with a
+// readable resource directory (Windows then reports a missing type, otherwise
+// a missing resource section).
 std::optional<VersionResource> FindVersionResource(ByteView file,
-                                                   std::uint16_t preferredLanguage = kOfflineDefaultLanguage);
+                                                   std::uint16_t preferredLanguage = kOfflineDefaultLanguage,
+                                                   bool* hasResources = nullptr);
 
 }  // namespace offline

@@ -37,9 +37,14 @@ std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileNam
     SetLastError(ERROR_FILE_NOT_FOUND);
     return std::nullopt;
   }
-  auto resource = offline::FindVersionResource(offline::ByteView(bytes->data(), bytes->size()));
+  bool hasResources = false;
+  auto resource = offline::FindVersionResource(offline::ByteView(bytes->data(), bytes->size()),
+                                               offline::kOfflineDefaultLanguage, &hasResources);
   if (!resource) {
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+    // As Windows: an image with resources but no version resource reports the
+    // missing type; anything else (not an image, no resource section) the
+    // missing resource data. Wine reports the latter for both.
+    SetLastError(hasResources ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND);
     return std::nullopt;
   }
   return resource;

@@ -228,13 +228,18 @@ TEST(PeVersion, GermanStringTableIsNotTheUsEnglishOne) {
 }
 
 TEST(PeVersion, NoVersionResource) {
+  bool hasResources = false;
   for (bool pe64 : {false, true}) {
     tools::VersionSpec spec = Spec(pe64);
     spec.withVersionResource = false;
-    EXPECT_FALSE(Resource(tools::BuildVersionedPe(spec)));
+    const Bytes file = tools::BuildVersionedPe(spec);
+    EXPECT_FALSE(offline::FindVersionResource(View(file), 0x0409, &hasResources));
+    EXPECT_TRUE(hasResources);  // an empty resource directory is still one
   }
   const std::string textFile = "This is not a program.\r\n";
-  EXPECT_FALSE(Resource(Bytes(textFile.begin(), textFile.end())));
+  const Bytes text(textFile.begin(), textFile.end());
+  EXPECT_FALSE(offline::FindVersionResource(View(text), 0x0409, &hasResources));
+  EXPECT_FALSE(hasResources);
   EXPECT_FALSE(Resource(Bytes()));
 }
 
