@@ -1,0 +1,23 @@
+// The ready-made parameter lines of one adapter page's "System Configuration"
+// group, formatted from the driver's registry parameters.
+#pragma once
+
+namespace pages {
+
+// Each slot holds at most 99 characters plus the terminator. A line that would
+// be longer (a very long QUEUEDEPTH or QUEUETARGET setting) is cut at the slot's
+// end, closing quote included; nothing past the slot is ever written.
+struct PageParamText {
+  static constexpr int kSlot = 100;
+  char16_t szQueueDepth[kSlot];
+  char16_t szQueueTarget[kSlot];
+  char16_t szRequests[kSlot];
+  char16_t szMaximumSGList[kSlot];
+  char16_t szConfiguration[kSlot];
+  char16_t szResetBus[kSlot];
+};
+
+// Fills `text` for driver index 1, 4, 6, 7, 8 or 10 from ReadDriverParameters.
+void FormatPageParameters(int driverIndex, PageParamText& text);
+
+}  // namespace pages
