@@ -1,0 +1,256 @@
+#include "platform/offline/reg_export.h"
+
+#include <string_view>
+
+#include "platform/text.h"
+
+namespace offline {
+namespace {
+
+constexpr char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// UTF-16LE when it has the byte-order mark, or when most odd bytes are zero
+// (plain text in UTF-16LE); Windows-1252 otherwise.
+std::u16string Decode(const std::vector<std::uint8_t>& b) {
+  std::u16string out;
+  std::size_t start = 0;
+  bool utf16 = false;
+  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+    utf16 = true;
+    start = 2;
+  } else if (b.size() >= 4) {
+    std::size_t pairs = b.size() / 2, zeroHigh = 0;
+    for (std::size_t i = 0; i + 1 < b.size(); i += 2) zeroHigh += (b[i + 1] == 0 && b[i] != 0);
+    utf16 = zeroHigh * 4 >= pairs * 3;
+  }
+  if (utf16) {
+    for (std::size_t i = start; i + 1 < b.size(); i += 2) out.push_back(static_cast<char16_t>(b[i] | b[i + 1] << 8));
+  } else {
+    for (std::uint8_t c : b) out.push_back(c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : static_cast<char16_t>(c));
+  }
+  return out;
+}
+
+std::u16string_view Trim(std::u16string_view s) {
+  while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == u' ' || s.back() == u'\t' || s.back() == u'\r')) s.remove_suffix(1);
+  return s;
+}
+
+bool StartsNoCase(std::u16string_view s, std::u16string_view prefix) {
+  return s.size() >= prefix.size() && text::EqualsNoCaseAZ(s.substr(0, prefix.size()), prefix);
+}
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// "text" with \\ and \" escapes; `s` starts at the opening quote. Returns
+// the position after the closing quote, npos when unterminated.
+std::size_t ParseQuoted(std::u16string_view s, std::u16string* out) {
+  out->clear();
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    if (s[i] == u'\\' && i + 1 < s.size()) {
+      out->push_back(s[++i]);
+    } else if (s[i] == u'"') {
+      return i + 1;
+    } else {
+      out->push_back(s[i]);
+    }
+  }
+  return std::u16string_view::npos;
+}
+
+bool ParseHexList(std::u16string_view s, std::vector<std::uint8_t>* out) {
+  out->clear();
+  std::size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
+    if (i >= s.size()) break;
+    int hi = HexDigit(s[i]);
+    if (hi < 0) return false;
+    int lo = i + 1 < s.size() ? HexDigit(s[i + 1]) : -1;
+    if (lo >= 0) {
+      out->push_back(static_cast<std::uint8_t>(hi << 4 | lo));
+      i += 2;
+    } else {
+      out->push_back(static_cast<std::uint8_t>(hi));
+      i += 1;
+    }
+    while (i < s.size() && (s[i] == u' ' || s[i] == u'\t')) ++i;
+    if (i < s.size()) {
+      if (s[i] != u',') return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+// Parses the data after '='; false when malformed. Sets *remove for "-".
+bool ParseData(std::u16string_view d, std::uint32_t* type, std::vector<std::uint8_t>* data, bool* remove) {
+  *remove = false;
+  data->clear();
+  if (d == u"-") {
+    *remove = true;
+    return true;
+  }
+  if (!d.empty() && d[0] == u'"') {
+    std::u16string textValue;
+    std::size_t end = ParseQuoted(d, &textValue);
+    if (end == std::u16string_view::npos || !Trim(d.substr(end)).empty()) return false;
+    *type = 1;
+    for (char16_t c : textValue) {
+      data->push_back(static_cast<std::uint8_t>(c));
+      data->push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    data->push_back(0);
+    data->push_back(0);
+    return true;
+  }
+  if (StartsNoCase(d, u"dword:")) {
+    std::u16string_view digits = Trim(d.substr(6));
+    if (digits.empty() || digits.size() > 8) return false;
+    std::uint32_t v = 0;
+    for (char16_t c : digits) {
+      int h = HexDigit(c);
+      if (h < 0) return false;
+      v = v << 4 | static_cast<std::uint32_t>(h);
+    }
+    *type = 4;
+    for (int i = 0; i < 4; ++i) data->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    return true;
+  }
+  if (StartsNoCase(d, u"hex:")) {
+    *type = 3;
+    return ParseHexList(d.substr(4), data);
+  }
+  if (StartsNoCase(d, u"hex(")) {
+    std::size_t close = d.find(u"):");
+    if (close == std::u16string_view::npos || close == 4 || close > 12) return false;
+    std::uint32_t t = 0;
+    for (char16_t c : d.substr(4, close - 4)) {
+      int h = HexDigit(c);
+      if (h < 0) return false;
+      t = t << 4 | static_cast<std::uint32_t>(h);
+    }
+    *type = t;
+    return ParseHexList(d.substr(close + 2), data);
+  }
+  return false;
+}
+
+class Applier {
+ public:
+  Applier(const std::string& fileName, RegTreeKey* root, std::string* warnings)
+      : file_(fileName), root_(root), warnings_(warnings) {}
+
+  void Warn(std::size_t line, const char* message) {
+    if (warnings_) *warnings_ += file_ + ":" + std::to_string(line) + ": " + message + "\n";
+  }
+
+  void Line(std::u16string_view s, std::size_t lineNo) {
+    if (s.empty() || s[0] == u';') return;
+    if (s[0] == u'[') {
+      if (s.back() != u']') return Warn(lineNo, "malformed key line");
+      std::u16string_view path = s.substr(1, s.size() - 2);
+      bool remove = !path.empty() && path[0] == u'-';
+      if (remove) path.remove_prefix(1);
+      current_ = nullptr;
+      constexpr std::u16string_view kLong = u"HKEY_LOCAL_MACHINE", kShort = u"HKLM";
+      std::u16string_view rest;
+      if (StartsNoCase(path, kLong) && (path.size() == kLong.size() || path[kLong.size()] == u'\\')) {
+        rest = path.substr(kLong.size());
+      } else if (StartsNoCase(path, kShort) && (path.size() == kShort.size() || path[kShort.size()] == u'\\')) {
+        rest = path.substr(kShort.size());
+      } else {
+        return Warn(lineNo, "key outside HKEY_LOCAL_MACHINE ignored");
+      }
+      auto parts = SplitRegPath(rest);
+      if (remove) {
+        if (parts.empty()) return Warn(lineNo, "cannot delete HKEY_LOCAL_MACHINE");
+        RegTreeKey* parent = root_;
+        for (std::size_t i = 0; i + 1 < parts.size() && parent; ++i) parent = parent->Child(parts[i]);
+        if (parent) parent->RemoveChild(parts.back());
+        return;
+      }
+      RegTreeKey* key = root_;
+      for (auto part : parts) key = key->AddChild(part);
+      current_ = key;
+      return;
+    }
+    std::u16string name;
+    std::size_t afterName;
+    if (s[0] == u'@') {
+      afterName = 1;
+    } else if (s[0] == u'"') {
+      afterName = ParseQuoted(s, &name);
+      if (afterName == std::u16string_view::npos) return Warn(lineNo, "unterminated value name");
+    } else {
+      return Warn(lineNo, "unrecognised line");
+    }
+    std::u16string_view rest = Trim(s.substr(afterName));
+    if (rest.empty() || rest[0] != u'=') return Warn(lineNo, "missing '=' after value name");
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    bool remove = false;
+    if (!ParseData(Trim(rest.substr(1)), &type, &data, &remove)) return Warn(lineNo, "malformed value data");
+    if (!current_) return;  // value of an ignored or deleted key
+    if (remove) {
+      current_->RemoveValue(name);
+    } else {
+      current_->SetValue(name, type, std::move(data));
+    }
+  }
+
+ private:
+  std::string file_;
+  RegTreeKey* root_;
+  std::string* warnings_;
+  RegTreeKey* current_ = nullptr;
+};
+
+}  // namespace
+
+void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& fileName, RegTreeKey* root,
+                    std::string* warnings) {
+  std::u16string all = Decode(bytes);
+  Applier applier(fileName, root, warnings);
+  std::u16string_view view = all;
+  std::size_t lineNo = 0;
+  bool first = true;
+  std::u16string joined;
+  std::size_t joinedStart = 0;
+  while (!view.empty()) {
+    std::size_t nl = view.find(u'\n');
+    std::u16string_view raw = view.substr(0, nl);
+    view = nl == std::u16string_view::npos ? std::u16string_view() : view.substr(nl + 1);
+    ++lineNo;
+    std::u16string_view line = Trim(raw);
+    if (first) {
+      first = false;
+      if (line != u"Windows Registry Editor Version 5.00" && line != u"REGEDIT4") {
+        applier.Warn(lineNo, "not a registry export header");
+      }
+      continue;
+    }
+    if (joined.empty()) joinedStart = lineNo;
+    bool continues = !line.empty() && line.back() == u'\\' && line.find(u'=') != std::u16string_view::npos;
+    if (!joined.empty()) continues = !line.empty() && line.back() == u'\\';
+    if (continues) {
+      joined.append(line.substr(0, line.size() - 1));
+      continue;
+    }
+    joined.append(line);
+    applier.Line(joined, joinedStart);
+    joined.clear();
+  }
+  if (!joined.empty()) applier.Line(joined, joinedStart);
+}
+
+}  // namespace offline

@@ -1,0 +1,38 @@
+// In-memory registry keys below HKEY_LOCAL_MACHINE; names compare without
+// regard to case.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace offline {
+
+struct RegTreeValue {
+  std::u16string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+struct RegTreeKey {
+  std::u16string name;
+  std::vector<std::unique_ptr<RegTreeKey>> children;
+  std::vector<RegTreeValue> values;
+
+  RegTreeKey* Child(std::u16string_view childName) const;
+  RegTreeKey* AddChild(std::u16string_view childName);  // existing one when present
+  void RemoveChild(std::u16string_view childName);
+  const RegTreeValue* Value(std::u16string_view valueName) const;
+  void SetValue(std::u16string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data);
+  void RemoveValue(std::u16string_view valueName);
+};
+
+// Splits a backslash path into its non-empty parts.
+std::vector<std::u16string_view> SplitRegPath(std::u16string_view path);
+
+// Follows a path from `root`; null when a part is missing.
+const RegTreeKey* FindKey(const RegTreeKey& root, std::u16string_view path);
+
+}  // namespace offline
