@@ -10,6 +10,7 @@
 #include "platform/offline/machine.h"
 #include "platform/offline/reg_export.h"
 #include "platform/offline/reg_tree.h"
+#include "platform/offline/registry_load.h"
 #include "platform/offline/registry_store.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -75,17 +76,25 @@ void ReadExport(const std::string& file, std::string* warnings) {
 
 const RegTreeKey* LookUp(std::u16string_view path) { return FindKey(Root(), ResolvePath(path)); }
 
-void LoadRegistry(const Machine& machine, std::string* warnings) {
+void LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
+                       const std::vector<std::string>& regFiles, std::string* warnings) {
   Root() = RegTreeKey{};
   Handles().clear();
-  if (!machine.options.regFiles.empty()) {
-    for (const auto& file : machine.options.regFiles) ReadExport(file, warnings);
+  if (!regFiles.empty()) {
+    for (const auto& file : regFiles) ReadExport(file, warnings);
     return;
   }
-  for (const char16_t* hive : {u"SYSTEM", u"SOFTWARE"}) {
-    auto host = MapExisting(machine.systemDirectory + u"\\config\\" + hive);
-    if (host) ReadHive(*host, Root().AddChild(hive), warnings);
+  if (systemHive) ReadHive(*systemHive, Root().AddChild(u"SYSTEM"), warnings);
+  if (softwareHive) ReadHive(*softwareHive, Root().AddChild(u"SOFTWARE"), warnings);
+}
+
+void LoadRegistry(const Machine& machine, std::string* warnings) {
+  std::optional<std::string> system, software;
+  if (machine.options.regFiles.empty()) {
+    system = MapExisting(machine.systemDirectory + u"\\config\\SYSTEM");
+    software = MapExisting(machine.systemDirectory + u"\\config\\SOFTWARE");
   }
+  LoadRegistryFiles(system, software, machine.options.regFiles, warnings);
 }
 
 }  // namespace offline

@@ -1,0 +1,16 @@
+// Loading the offline registry from host files directly (LoadRegistry finds
+// them in the image; tests and tools may name them).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace offline {
+
+// Replaces the registry in force: from the exports when any are given, else
+// from the SYSTEM and SOFTWARE hive files that exist.
+void LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
+                       const std::vector<std::string>& regFiles, std::string* warnings);
+
+}  // namespace offline
