@@ -35,4 +35,15 @@ std::vector<std::u16string_view> SplitRegPath(std::u16string_view path);
 // Follows a path from `root`; null when a part is missing.
 const RegTreeKey* FindKey(const RegTreeKey& root, std::u16string_view path);
 
+// "ControlSet" with the number in at least three digits (ControlSet003).
+inline std::u16string ControlSetName(std::uint32_t n) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + n % 10));
+    n /= 10;
+  } while (n);
+  while (digits.size() < 3) digits.insert(digits.begin(), u'0');
+  return u"ControlSet" + digits;
+}
+
 }  // namespace offline

@@ -46,7 +46,7 @@ std::u16string ResolvePath(std::u16string_view path) {
   std::uint32_t n = static_cast<std::uint32_t>(current->data[0]) | static_cast<std::uint32_t>(current->data[1]) << 8 |
                     static_cast<std::uint32_t>(current->data[2]) << 16 |
                     static_cast<std::uint32_t>(current->data[3]) << 24;
-  std::u16string out = u"SYSTEM\\" + text::FormatString(u"ControlSet%03u", n);
+  std::u16string out = u"SYSTEM\\" + ControlSetName(n);
   for (std::size_t i = 2; i < parts.size(); ++i) {
     out += u'\\';
     out += parts[i];

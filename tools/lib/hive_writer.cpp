@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/offline/reg_tree.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"
 
@@ -98,7 +99,7 @@ bool WriteHives(const RegistryContent& content, const std::string& templateHive,
   if (!error) error = &ignored;
   HiveFile system, software;
   if (!system.Open(templateHive, systemHive, error) || !software.Open(templateHive, softwareHive, error)) return false;
-  const std::u16string controlSetName = text::FormatString(u"ControlSet%03u", controlSet);
+  const std::u16string controlSetName = offline::ControlSetName(controlSet);
   bool selectWritten = false;
   RegValue current;
   current.type = 4;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/offline/reg_tree.h"
 #include "platform/text.h"
 
 namespace tools {
@@ -120,7 +121,7 @@ std::u16string ResolveControlSet(const std::u16string& path, unsigned controlSet
       (path.size() > kCcs.size() && path[kCcs.size()] != u'\\')) {
     return path;
   }
-  return u"SYSTEM\\" + text::FormatString(u"ControlSet%03u", controlSet) + path.substr(kCcs.size());
+  return u"SYSTEM\\" + offline::ControlSetName(controlSet) + path.substr(kCcs.size());
 }
 
 // The text of a REG_SZ value when it can be written as "text": a whole
@@ -137,11 +138,21 @@ bool AsQuotedText(const RegValue& v, std::u16string* out) {
   return false;
 }
 
+std::u16string Hex(std::uint32_t v, int minDigits) {
+  std::u16string out;
+  do {
+    out.insert(out.begin(), u"0123456789abcdef"[v & 15]);
+    v >>= 4;
+  } while (v);
+  while (static_cast<int>(out.size()) < minDigits) out.insert(out.begin(), u'0');
+  return out;
+}
+
 std::u16string HexList(const std::vector<std::uint8_t>& data, std::size_t firstLineUsed) {
   std::u16string out;
   std::size_t used = firstLineUsed;
   for (std::size_t i = 0; i < data.size(); ++i) {
-    out += text::FormatString(u"%02x", static_cast<unsigned>(data[i]));
+    out += Hex(data[i], 2);
     used += 3;
     if (i + 1 < data.size()) {
       out += u',';
@@ -177,9 +188,9 @@ std::u16string ValueLine(const std::u16string& name, const RegValue& v) {
     line += u'"';
   } else if (v.type == 4 && v.data.size() == 4) {
     unsigned n = v.data[0] | v.data[1] << 8 | v.data[2] << 16 | static_cast<unsigned>(v.data[3]) << 24;
-    line += text::FormatString(u"dword:%08x", n);
+    line += u"dword:" + Hex(n, 8);
   } else {
-    line += v.type == 3 ? std::u16string(u"hex:") : text::FormatString(u"hex(%x):", static_cast<unsigned>(v.type));
+    line += v.type == 3 ? std::u16string(u"hex:") : u"hex(" + Hex(v.type, 1) + u"):";
     line += HexList(v.data, line.size());
   }
   return line;
