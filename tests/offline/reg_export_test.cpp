@@ -1,0 +1,186 @@
+// Registry exports given with --reg: both encodings, the fixture writer's
+// output read back, broken lines reported with their number while the rest
+// still applies, deletions and continuation lines.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/offline/registry_load.h"
+#include "platform/os.h"
+#include "tools/lib/registry_content.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+class ExportFiles {
+ public:
+  ExportFiles() {
+    dir_ = fs::temp_directory_path() / ("quillon_regx_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    fs::create_directories(dir_);
+  }
+  ~ExportFiles() {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    std::string path = (dir_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+ private:
+  fs::path dir_;
+};
+
+Bytes Ansi(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes Utf16(const std::u16string& s, bool bom) {
+  Bytes out;
+  if (bom) out = {0xFF, 0xFE};
+  for (char16_t c : s) {
+    out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+// The value's bytes, or an empty optional-like marker when the key or value is missing.
+bool Query(const char16_t* key, const char16_t* name, Bytes* data, os::DWORD* type = nullptr) {
+  os::HKEY h = nullptr;
+  if (os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, key, 0, os::KEY_READ, &h) != 0) return false;
+  os::DWORD size = 0;
+  bool ok = os::RegQueryValueExW(h, name, nullptr, type, nullptr, &size) == 0;
+  if (ok) {
+    data->assign(size, 0);
+    ok = os::RegQueryValueExW(h, name, nullptr, type, data->data(), &size) == 0;
+  }
+  os::RegCloseKey(h);
+  return ok;
+}
+
+std::u16string Text(const Bytes& b) {
+  std::u16string s;
+  for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+    char16_t c = static_cast<char16_t>(b[i] | b[i + 1] << 8);
+    if (!c) break;
+    s.push_back(c);
+  }
+  return s;
+}
+
+TEST(RegExport, WriterOutputReadsBackInBothEncodings) {
+  tools::RegistryContent c;
+  const char16_t* svc = u"SYSTEM\\CurrentControlSet\\Services\\elxstor";
+  c.SetString(svc, u"ImagePath", u"system32\\drivers\\elx \"stor\".sys");
+  c.SetString(svc, u"Display", u"Caf\u00e9 \u20ac");  // both in Windows-1252
+  c.SetDword(svc, u"Start", 0xDEADBEEF);
+  c.SetValue(svc, u"Blob", tools::RegValue{3, Bytes(70, 0xAB)});  // long enough to continue lines
+  c.SetValue(svc, u"Raw", tools::RegValue{1, {'a', 0}});          // REG_SZ without terminator
+  c.SetString(svc, u"", u"default");
+  for (bool unicode : {true, false}) {
+    for (unsigned set : {0u, 2u}) {
+      ExportFiles files;
+      std::string warnings;
+      offline::LoadRegistryFiles(std::nullopt, std::nullopt,
+                                 {files.Write("x.reg", tools::WriteRegExport(c, unicode, set))}, &warnings);
+      EXPECT_EQ(warnings, "");
+      Bytes d;
+      os::DWORD type = 0;
+      ASSERT_TRUE(Query(svc, u"imagepath", &d)) << unicode << set;
+      EXPECT_EQ(Text(d), u"system32\\drivers\\elx \"stor\".sys");
+      ASSERT_TRUE(Query(svc, u"Display", &d));
+      EXPECT_EQ(Text(d), u"Caf\u00e9 \u20ac");
+      ASSERT_TRUE(Query(svc, u"Start", &d, &type));
+      EXPECT_EQ(type, os::REG_DWORD);
+      EXPECT_EQ(d, Bytes({0xEF, 0xBE, 0xAD, 0xDE}));
+      ASSERT_TRUE(Query(svc, u"Blob", &d, &type));
+      EXPECT_EQ(type, os::REG_BINARY);
+      EXPECT_EQ(d, Bytes(70, 0xAB));
+      ASSERT_TRUE(Query(svc, u"Raw", &d, &type));
+      EXPECT_EQ(type, os::REG_SZ);
+      EXPECT_EQ(d, Bytes({'a', 0}));
+      ASSERT_TRUE(Query(svc, u"", &d));
+      EXPECT_EQ(Text(d), u"default");
+    }
+  }
+}
+
+TEST(RegExport, BrokenLinesAreReportedAndSkipped) {
+  ExportFiles files;
+  std::string path = files.Write("bad.reg", Ansi("REGEDIT4\r\n"
+                                                 "\r\n"
+                                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n"
+                                                 "\"x\"=dword:123456789\r\n"       // 4: too many digits
+                                                 "\"ok\"=\"fine\"\r\n"
+                                                 "\"open=\"no end\r\n"             // 6
+                                                 "[HKEY_CURRENT_USER\\Software]\r\n"  // 7: ignored
+                                                 "\"user\"=\"u\"\r\n"
+                                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\r\n"  // 9
+                                                 "\"hex\"=hex:01,zz\r\n"           // 10
+                                                 "\"more\"=hex(7):41,00,\\\r\n"
+                                                 "  00,00\r\n"));
+  std::string warnings;
+  offline::LoadRegistryFiles(std::nullopt, std::nullopt, {path}, &warnings);
+  for (const char* line : {":4: ", ":6: ", ":7: ", ":9: ", ":10: "}) {
+    EXPECT_NE(warnings.find(path + line), std::string::npos) << line << "\n" << warnings;
+  }
+  Bytes d;
+  os::DWORD type = 0;
+  EXPECT_TRUE(Query(u"SOFTWARE\\A", u"ok", &d));
+  EXPECT_FALSE(Query(u"SOFTWARE\\A", u"x", &d));
+  EXPECT_FALSE(Query(u"Software", u"user", &d));
+  // after the broken key line the values have no key to go to
+  EXPECT_FALSE(Query(u"SOFTWARE\\A", u"more", &d));
+
+  path = files.Write("cont.reg", Ansi("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"more\"=hex(7):41,00,\\\n  00,00\n"));
+  warnings.clear();
+  offline::LoadRegistryFiles(std::nullopt, std::nullopt, {path}, &warnings);
+  EXPECT_EQ(warnings, "");
+  ASSERT_TRUE(Query(u"SOFTWARE\\A", u"more", &d, &type));
+  EXPECT_EQ(type, os::REG_MULTI_SZ);
+  EXPECT_EQ(d, Bytes({0x41, 0, 0, 0}));
+}
+
+TEST(RegExport, DeletionsAndLaterFilesApplyInOrder) {
+  ExportFiles files;
+  std::u16string first = u"Windows Registry Editor Version 5.00\r\n\r\n"
+                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n"
+                         u"\"Start\"=dword:00000001\r\n\"Gone\"=\"x\"\r\n"
+                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\b\\sub]\r\n"
+                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000003\r\n";
+  std::u16string second = u"Windows Registry Editor Version 5.00\r\n"
+                          u"[-HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\B]\r\n"
+                          u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n\"gone\"=-\r\n";
+  std::string warnings;
+  offline::LoadRegistryFiles(std::nullopt, std::nullopt,
+                             {files.Write("1.reg", Utf16(first, true)), files.Write("2.reg", Utf16(second, false))},
+                             &warnings);
+  EXPECT_EQ(warnings, "");
+  Bytes d;
+  EXPECT_TRUE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Start", &d));
+  EXPECT_FALSE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Gone", &d));
+  os::HKEY h = nullptr;
+  EXPECT_EQ(os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\b\\sub", 0,
+                              os::KEY_READ, &h),
+            static_cast<os::LONG>(os::ERROR_FILE_NOT_FOUND));
+}
+
+TEST(RegExport, AnsiExportDecodesWindows1252) {
+  ExportFiles files;
+  std::string warnings;
+  offline::LoadRegistryFiles(
+      std::nullopt, std::nullopt,
+      {files.Write("a.reg", Ansi("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"n\"=\"\x80 \x9c \xe9 \\\\ \\\"\"\r\n"))},
+      &warnings);
+  Bytes d;
+  ASSERT_TRUE(Query(u"SOFTWARE\\k", u"N", &d)) << warnings;
+  EXPECT_EQ(Text(d), u"\u20ac \u0153 \u00e9 \\ \"");
+}
+
+}  // namespace
