@@ -46,6 +46,9 @@ class HiveFile {
       *error = "cannot copy " + templateHive + " to " + path + ": " + ec.message();
       return false;
     }
+    // The template may be read-only; the copy must be writable.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ec);
     path_ = path;
     hive_.reset(hivex_open(path.c_str(), HIVEX_OPEN_WRITE));
     if (!hive_) *error = "cannot open " + path + " as a hive";
