@@ -16,6 +16,10 @@ constexpr int kMaxDepth = 512;
 constexpr std::size_t kMaxKeys = 1000000;
 constexpr std::size_t kMaxValueBytes = 1 << 20;
 constexpr std::size_t kMaxValuesPerKey = 100000;
+// Cells may be shared by many keys in a hostile hive, so the copy is bounded
+// as a whole too.
+constexpr std::size_t kMaxTotalValueBytes = std::size_t{256} << 20;
+constexpr std::size_t kMaxTotalValues = 4000000;
 
 struct HiveCloser {
   void operator()(hive_h* h) const {
@@ -32,6 +36,8 @@ using CString = std::unique_ptr<char, FreeString>;
 struct Walker {
   hive_h* hive;
   std::size_t keys = 0;
+  std::size_t valueCount = 0;
+  std::size_t valueBytes = 0;
 
   void Copy(hive_node_h node, RegTreeKey* into, int depth) {
     if (depth > kMaxDepth) return;
@@ -41,14 +47,16 @@ struct Walker {
         hive_type type = hive_t_REG_NONE;
         std::size_t len = 0;
         if (hivex_value_type(hive, values[i], &type, &len) != 0 || len > kMaxValueBytes) continue;
+        if (++valueCount > kMaxTotalValues || valueBytes + len > kMaxTotalValueBytes) break;
         CString name(hivex_value_key(hive, values[i]));
         if (!name) continue;
         std::size_t got = 0;
         CString bytes(hivex_value_value(hive, values[i], &type, &got));
-        if (!bytes || got > kMaxValueBytes) continue;
+        if (!bytes || got > kMaxValueBytes || valueBytes + got > kMaxTotalValueBytes) continue;
+        valueBytes += got;
         const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.get());
-        into->SetValue(text::FromUtf8(name.get()), static_cast<std::uint32_t>(type),
-                       std::vector<std::uint8_t>(p, p + got));
+        into->values.push_back(RegTreeValue{text::FromUtf8(name.get()), static_cast<std::uint32_t>(type),
+                                            std::vector<std::uint8_t>(p, p + got)});
       }
       std::free(values);
     }
@@ -58,7 +66,9 @@ struct Walker {
       if (++keys > kMaxKeys) break;
       CString name(hivex_node_name(hive, children[i]));
       if (!name) continue;
-      Copy(children[i], into->AddChild(text::FromUtf8(name.get())), depth + 1);
+      // A hive keeps its subkey names unique, so no look-up per key (which would
+      // make a key with many subkeys quadratic).
+      Copy(children[i], into->AppendChild(text::FromUtf8(name.get())), depth + 1);
     }
     std::free(children);
   }

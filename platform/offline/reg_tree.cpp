@@ -15,6 +15,10 @@ RegTreeKey* RegTreeKey::Child(std::u16string_view childName) const {
 
 RegTreeKey* RegTreeKey::AddChild(std::u16string_view childName) {
   if (RegTreeKey* found = Child(childName)) return found;
+  return AppendChild(childName);
+}
+
+RegTreeKey* RegTreeKey::AppendChild(std::u16string_view childName) {
   children.push_back(std::make_unique<RegTreeKey>());
   children.back()->name = std::u16string(childName);
   return children.back().get();

@@ -23,6 +23,7 @@ struct RegTreeKey {
 
   RegTreeKey* Child(std::u16string_view childName) const;
   RegTreeKey* AddChild(std::u16string_view childName);  // existing one when present
+  RegTreeKey* AppendChild(std::u16string_view childName);  // no look-up: for sources with unique names
   void RemoveChild(std::u16string_view childName);
   const RegTreeValue* Value(std::u16string_view valueName) const;
   void SetValue(std::u16string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data);
