@@ -2,6 +2,7 @@
 // report see them.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "probes/file_version_reader.h"
@@ -36,7 +37,7 @@ TEST(FileVersionTest, OnlyElxstorPresent) {
   s.WritePe(s.DriversDir() + u"elxstor.SYS", Version(7, 1, 12, 0));
   s.Apply();
   DriverVersions v;
-  std::fill(&v.lp6nds35[0], &v.lp6nds35[0] + sizeof v / sizeof(char16_t), u'?');
+  std::memset(&v, 0x3F, sizeof v);  // every field unterminated junk before the call
   CSystemProbe().GetDriverVersions(v);
   EXPECT_EQ(AllFields(v), u"||||7.1.12.0||||||");
 }
