@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds quillon natively and runs the main job over the sample server image.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOB_OPTIONS="--versions"
+bash tools/setup-deps.sh
+cmake -S . -B build/native -DQUILLON_WERROR=ON
+cmake --build build/native -j2
+mkdir -p build/sample-output
+bin="$(find build/native -type f -name quillon -perm -u+x | head -n1)"
+# shellcheck disable=SC2086
+"$bin" --root examples/sample-server --output build/sample-output $JOB_OPTIONS

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Native (sanitized, -Werror) build and tests, Windows cross build with tests under Wine,
+# and a replay of every fuzz target over its corpus. Non-zero exit on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+SRC="$PWD"
+fail=0
+section() { echo; echo "==== $1 ($(date -u +%H:%M:%S))"; }
+run() { "$@" || { echo "FAILED: $*"; fail=1; return 1; }; }
+
+section "dependencies"
+bash tools/setup-deps.sh || exit 1
+
+section "native build"
+run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
+  run cmake --build build/native -j2 &&
+  { section "native tests"; run ctest --test-dir build/native --output-on-failure; }
+
+section "windows cross build"
+run cmake -S "$SRC" -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-i686.cmake" -DQUILLON_WERROR=ON &&
+  run cmake --build build/win32 -j2 &&
+  { section "windows tests (wine)"; run ctest --test-dir build/win32 --output-on-failure; }
+
+section "fuzz build"
+if run env CC=clang CXX=clang++ cmake -S "$SRC" -B build/fuzz -DQUILLON_FUZZ=ON -DQUILLON_TESTS=OFF &&
+   run cmake --build build/fuzz -j2; then
+  section "fuzz corpus replay"
+  for src in fuzz/*.cpp; do
+    [ -e "$src" ] || continue
+    target="$(basename "$src" .cpp)"
+    corpus="fuzz/corpus/${target#fuzz_}"
+    bin="$(find build/fuzz -type f -name "$target" -perm -u+x | head -n1)"
+    if [ -z "$bin" ]; then echo "FAILED: no binary for $target"; fail=1; continue; fi
+    if [ -d "$corpus" ]; then run "$bin" -runs=0 "$corpus"; else echo "FAILED: no corpus $corpus"; fail=1; fi
+  done
+fi
+
+section "result"
+if [ "$fail" = 0 ]; then echo "ALL PASSED"; else echo "SOME STAGES FAILED"; fi
+exit "$fail"
