@@ -39,7 +39,7 @@ TEST(FileVersionTest, OnlyElxstorPresent) {
   DriverVersions v;
   std::memset(&v, 0x3F, sizeof v);  // every field unterminated junk before the call
   CSystemProbe().GetDriverVersions(v);
-  EXPECT_EQ(AllFields(v), u"||||7.1.12.0||||||");
+  EXPECT_EQ(AllFields(v), u"|||7.1.12.0|||||||");
 }
 
 TEST(FileVersionTest, FileVersionNotProductVersionAndAllDigits) {

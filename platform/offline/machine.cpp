@@ -1,0 +1,73 @@
+#include "platform/offline/machine.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "platform/offline/path_map.h"
+#include "platform/offline/registry_store.h"
+#include "platform/text.h"
+
+namespace offline {
+namespace {
+
+Machine& Current() {
+  static Machine machine;
+  return machine;
+}
+
+bool IsDir(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// "C:\WINDOWS\system32" from the folders on disk, on-disk spelling kept.
+std::optional<std::u16string> FindSystemDirectory(const std::string& root) {
+  for (const char* windows : {"WINDOWS", "WINNT"}) {
+    std::optional<MappedPath> w = ResolveBelow(root, std::string("/") + windows);
+    if (!w || !w->exists || !IsDir(w->host)) continue;
+    std::optional<MappedPath> s = ResolveBelow(w->host, "/system32");
+    if (!s || !s->exists || !IsDir(s->host)) continue;
+    std::string wname = w->host.substr(w->host.rfind('/') + 1);
+    std::string sname = s->host.substr(s->host.rfind('/') + 1);
+    return u"C:\\" + text::FromUtf8(wname) + u"\\" + text::FromUtf8(sname);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool ConfigureMachine(const MachineOptions& options, std::string* error) {
+  Machine next;
+  next.options = options;
+  if (!IsDir(options.root)) {
+    if (error) *error = "the system drive folder '" + options.root + "' does not exist or is not a folder";
+    return false;
+  }
+  if (!options.output.empty() && !IsDir(options.output)) {
+    if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
+    return false;
+  }
+  if (options.systemDirectory) {
+    next.systemDirectory = *options.systemDirectory;
+    while (!next.systemDirectory.empty() && next.systemDirectory.back() == u'\\') next.systemDirectory.pop_back();
+  } else {
+    std::optional<std::u16string> found = FindSystemDirectory(options.root);
+    if (!found) {
+      if (error)
+        *error = "'" + options.root + "' holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "
+                 "give it with --system-directory";
+      return false;
+    }
+    next.systemDirectory = *found;
+  }
+  Current() = next;
+  std::string warnings;
+  LoadRegistry(Current(), &warnings);
+  if (!warnings.empty()) std::fprintf(stderr, "%s", warnings.c_str());
+  return true;
+}
+
+const Machine& CurrentMachine() { return Current(); }
+
+}  // namespace offline

@@ -1,0 +1,96 @@
+// Opening a document for the user: a pager on a terminal, the desktop's opener otherwise.
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/offline/image_files.h"
+#include "platform/os.h"
+#include "platform/text.h"
+
+namespace os {
+namespace {
+
+constexpr std::size_t kMaxDocument = 64u << 20;
+constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
+
+// UTF-16LE without byte-order mark (as the program writes) to UTF-8 for viewing.
+std::string Decode(const std::vector<std::uint8_t>& bytes) {
+  std::u16string s;
+  std::size_t start = (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) ? 2 : 0;
+  for (std::size_t i = start; i + 1 < bytes.size(); i += 2)
+    s += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+  std::string out;
+  for (char c : text::ToUtf8(s))
+    if (c != '\r') out += c;
+  return out;
+}
+
+}  // namespace
+
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
+  if (!info || !info->lpFile) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::optional<std::vector<std::uint8_t>> bytes =
+      offline::ReadImageFile(std::u16string_view(info->lpFile, text::Length(info->lpFile, 32768)), kMaxDocument);
+  if (!bytes) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+  }
+  bool terminal = isatty(STDOUT_FILENO) && isatty(STDIN_FILENO);
+  bool desktop = getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
+  if (!terminal && !desktop) {
+    SetLastError(ERROR_NO_ASSOCIATION);
+    return FALSE;
+  }
+  char path[] = "/tmp/quillon-view-XXXXXX.txt";
+  int fd = mkstemps(path, 4);
+  if (fd < 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  std::string content = Decode(*bytes);
+  bool written = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+  close(fd);
+  if (!written) {
+    unlink(path);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  pid_t pid = fork();
+  if (pid < 0) {
+    unlink(path);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  if (pid == 0) {
+    if (terminal) {
+      const char* pager = getenv("PAGER");
+      execlp("sh", "sh", "-c", "exec ${PAGER:-less} \"$1\"", "sh", path, static_cast<char*>(nullptr));
+      (void)pager;
+    } else {
+      int null = open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+      }
+      execlp("xdg-open", "xdg-open", path, static_cast<char*>(nullptr));
+    }
+    _exit(127);
+  }
+  // A pager owns the terminal until the user leaves it; a desktop viewer runs on its own.
+  if (terminal) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+  info->hProcess = nullptr;
+  info->hInstApp = reinterpret_cast<void*>(std::uintptr_t{33});
+  return TRUE;
+}
+
+}  // namespace os
