@@ -1,5 +1,104 @@
-// Placeholder until the Linux entry point lands.
+// The Linux program: reads an offline Windows system drive (--root) and runs
+// one of the commands on it.
+#include <getopt.h>
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
+
 #include "app/command.h"
-int main(int argc, char** argv) { return app::RunCommand(std::vector<std::string>(argv + 1, argv + argc)); }
+#include "platform/offline/machine.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] COMMAND\n"
+    "\n"
+    "Shows the Fibre Channel adapter drivers, version markers and driver parameters of an\n"
+    "offline Windows system (a mounted system drive or a copied tree).\n"
+    "\n"
+    "Machine:\n"
+    "  --root DIR               the system drive (C:) of the Windows system\n"
+    "  --system-directory TEXT  its system directory, e.g. C:\\WINDOWS\\system32\n"
+    "                           (default: found from the folders on disk)\n"
+    "  --reg FILE               read the registry from this .reg export instead of the\n"
+    "                           image's hive files (may be given several times)\n"
+    "  --output DIR             write the trace file and the report below DIR instead\n"
+    "                           of into the image\n"
+    "\n"
+    "Commands:\n"
+    "  --pages                  print the \"Driver Information\" sheet's pages (the default)\n"
+    "  --json                   the same pages as JSON\n"
+    "  --versions               list the driver and version-marker file versions\n"
+    "  --report [--overwrite|--append]\n"
+    "                           write SysInfo.log (overwrite is the default)\n"
+    "\n"
+    "  --help                   show this text\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the system cannot be read or the report\n"
+    "cannot be written, 2 for a usage error.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  offline::MachineOptions options;
+  std::vector<std::string> command;
+  enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kPages, kJson, kVersions, kReport, kOverwrite, kAppend };
+  static const option longOptions[] = {
+      {"root", required_argument, nullptr, kRoot},
+      {"system-directory", required_argument, nullptr, kSystemDirectory},
+      {"reg", required_argument, nullptr, kReg},
+      {"output", required_argument, nullptr, kOutput},
+      {"help", no_argument, nullptr, kHelp},
+      {"pages", no_argument, nullptr, kPages},
+      {"json", no_argument, nullptr, kJson},
+      {"versions", no_argument, nullptr, kVersions},
+      {"report", no_argument, nullptr, kReport},
+      {"overwrite", no_argument, nullptr, kOverwrite},
+      {"append", no_argument, nullptr, kAppend},
+      {nullptr, 0, nullptr, 0},
+  };
+  opterr = 0;
+  int c;
+  while ((c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
+    switch (c) {
+      case kRoot: options.root = optarg; break;
+      case kSystemDirectory: options.systemDirectory = text::FromUtf8(optarg); break;
+      case kReg: options.regFiles.push_back(optarg); break;
+      case kOutput: options.output = optarg; break;
+      case kHelp: std::fputs(kUsage, stdout); return 0;
+      case kPages: command.push_back("--pages"); break;
+      case kJson: command.push_back("--json"); break;
+      case kVersions: command.push_back("--versions"); break;
+      case kReport: command.push_back("--report"); break;
+      case kOverwrite: command.push_back("--overwrite"); break;
+      case kAppend: command.push_back("--append"); break;
+      default:
+        std::fprintf(stderr, "quillon: unknown or incomplete option '%s'\n%s", argv[optind - 1], kUsage);
+        return 2;
+    }
+  }
+  if (optind < argc) {
+    std::fprintf(stderr, "quillon: unexpected argument '%s'\n%s", argv[optind], kUsage);
+    return 2;
+  }
+  if (options.root.empty()) {
+    std::fprintf(stderr, "quillon: --root DIR is required\n%s", kUsage);
+    return 2;
+  }
+  for (const std::string& file : options.regFiles) {
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      std::fprintf(stderr, "quillon: cannot read the registry export '%s'\n", file.c_str());
+      return 1;
+    }
+  }
+  std::string error;
+  if (!offline::ConfigureMachine(options, &error)) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    return 1;
+  }
+  return app::RunCommand(command);
+}
