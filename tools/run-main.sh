@@ -2,7 +2,7 @@
 # Builds quillon natively and runs the main job over the sample server image.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-JOB_OPTIONS="--versions"
+JOB_OPTIONS="--pages"
 bash tools/setup-deps.sh
 cmake -S . -B build/native -DQUILLON_WERROR=ON
 cmake --build build/native -j2

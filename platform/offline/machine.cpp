@@ -45,6 +45,11 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     return false;
   }
   if (!options.output.empty() && !IsDir(options.output)) {
+    // Create the output folder (and its parents) the user named.
+    for (std::size_t i = 1; i <= options.output.size(); ++i)
+      if (i == options.output.size() || options.output[i] == '/') mkdir(options.output.substr(0, i).c_str(), 0755);
+  }
+  if (!options.output.empty() && !IsDir(options.output)) {
     if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
     return false;
   }
