@@ -16,7 +16,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-const char* const kTemplate = QUILLON_SOURCE_DIR "/fuzz/corpus/hive/minimal.hive";
+const char* const kTemplate = QUILLON_SOURCE_DIR "/tests/fixtures/minimal.hive";
 
 class HiveImage {
  public:

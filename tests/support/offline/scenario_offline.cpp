@@ -150,7 +150,7 @@ void Scenario::Apply() {
   std::string error;
   if (impl_->source == RegistrySource::Hives) {
     fs::path config = impl_->root / "WINDOWS" / "system32" / "config";
-    if (!tools::WriteHives(impl_->registry, std::string(QUILLON_SOURCE_DIR) + "/../shared/fixtures/minimal.hive",
+    if (!tools::WriteHives(impl_->registry, std::string(QUILLON_SOURCE_DIR) + "/tests/fixtures/minimal.hive",
                            (config / "SYSTEM").string(), (config / "SOFTWARE").string(), 1, &error)) {
       throw std::runtime_error("cannot write hives: " + error);
     }
