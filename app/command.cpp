@@ -1,5 +1,7 @@
 #include "app/command.h"
 
+#include "report/report_command.h"
+
 #include <cstdio>
 #include <string>
 
@@ -31,9 +33,9 @@ int ReportCommand(const std::vector<std::string>& args) {
       return Usage("unknown option for --report: " + args[i]);
     }
   }
-  (void)overwrite;
-  std::fprintf(stderr, "quillon: --report is not available yet\n");
-  return 1;
+  // As in an interactive run: the pages are built (and the trace written) before the report.
+  { StartupPages pages; }
+  return report::RunReportCommand(overwrite);
 }
 
 }  // namespace

@@ -10,3 +10,7 @@ mkdir -p build/sample-output
 bin="$(find build/native -type f -name quillon -perm -u+x | head -n1)"
 # shellcheck disable=SC2086
 "$bin" --root examples/sample-server --output build/sample-output $JOB_OPTIONS
+echo
+echo "== writing the sample server's report (SysInfo.log) below build/sample-output"
+report="$("$bin" --root examples/sample-server --output build/sample-output --report)"
+echo "report written as $report, that is build/sample-output/${report#C:\\}" | tr '\\' '/'
