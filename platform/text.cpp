@@ -188,7 +188,7 @@ std::size_t FormatV(char16_t* out, std::size_t cap, std::u16string_view format, 
     }
     char16_t conv = i < format.size() ? format[i] : 0;
     if (conv) ++i;
-    std::u16string_view spec = format.substr(start, i - start);
+    std::u16string_view conversion = format.substr(start, i - start);
     const FormatArg* arg = next < count ? &args[next] : nullptr;
     std::u16string piece;
     bool ok = false;
@@ -204,7 +204,7 @@ std::size_t FormatV(char16_t* out, std::size_t cap, std::u16string_view format, 
     }
     if (!ok) {
       if (arg) ++next;  // keep later conversions paired with their own arguments
-      sink.Put(spec);
+      sink.Put(conversion);
       continue;
     }
     ++next;

@@ -81,26 +81,26 @@ int main(int argc, char** argv) {
     if (verb == "dir") {
       MakeDirs(HostPath(root, path));
     } else if (verb == "pe") {
-      tools::VersionSpec spec;
+      tools::VersionSpec versionSpec;
       std::string word;
       while (words >> word) {
         if (word.rfind("file=", 0) == 0) {
-          if (!ParseVersion(word.substr(5), spec.fileVersion)) return fail("bad file version");
+          if (!ParseVersion(word.substr(5), versionSpec.fileVersion)) return fail("bad file version");
         } else if (word.rfind("product=", 0) == 0) {
-          if (!ParseVersion(word.substr(8), spec.productVersion)) return fail("bad product version");
+          if (!ParseVersion(word.substr(8), versionSpec.productVersion)) return fail("bad product version");
         } else if (word.rfind("company=", 0) == 0) {
-          spec.strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
+          versionSpec.strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
         } else if (word == "pe64") {
-          spec.pe64 = true;
+          versionSpec.pe64 = true;
         } else if (word == "noversion") {
-          spec.withVersionResource = false;
+          versionSpec.withVersionResource = false;
         } else {
           return fail("unknown word " + word);
         }
       }
       std::string name = path.substr(path.rfind('\\') + 1);
-      spec.strings.push_back({u"InternalName", text::FromUtf8(name)});
-      std::vector<std::uint8_t> pe = tools::BuildVersionedPe(spec);
+      versionSpec.strings.push_back({u"InternalName", text::FromUtf8(name)});
+      std::vector<std::uint8_t> pe = tools::BuildVersionedPe(versionSpec);
       if (!WriteBytes(HostPath(root, path), std::string(pe.begin(), pe.end()))) return fail("cannot write");
     } else if (verb == "file") {
       std::string content, body;

@@ -63,12 +63,12 @@ class CliPagesTest : public ::testing::Test {
 
 TEST_F(CliPagesTest, PagesOfAnImageAndTheTraceInIt) {
   Scenario s;
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = 7;
-  spec.fileVersion[1] = 1;
-  spec.fileVersion[2] = 12;
-  spec.fileVersion[3] = 0;
-  s.WritePe(s.DriversDir() + u"ELXSTOR.sys", spec);
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = 7;
+  versionSpec.fileVersion[1] = 1;
+  versionSpec.fileVersion[2] = 12;
+  versionSpec.fileVersion[3] = 0;
+  s.WritePe(s.DriversDir() + u"ELXSTOR.sys", versionSpec);
   s.WriteText(u"C:\\Korvane.log", "stale trace from an earlier run, longer than the new one........");
   s.Apply();
 

@@ -23,11 +23,11 @@ TEST(MarkerDriveTest, MarkersFollowTheSystemDrive) {
   testing_support::Scenario s;
   s.MakeDir(u"C:\\WINNT\\system32\\Drivers");
   s.Apply();
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = 5;
-  spec.fileVersion[3] = 1;
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = 5;
+  versionSpec.fileVersion[3] = 1;
   std::filesystem::path root(s.HostRoot());
-  WriteHostFile(root / "Halvorn" / "Version" / "Quillon.exe", tools::BuildVersionedPe(spec));
+  WriteHostFile(root / "Halvorn" / "Version" / "Quillon.exe", tools::BuildVersionedPe(versionSpec));
 
   offline::MachineOptions options = offline::CurrentMachine().options;
   options.systemDirectory = u"D:\\WINNT\\system32";

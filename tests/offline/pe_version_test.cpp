@@ -21,19 +21,19 @@ using offline::ByteView;
 
 ByteView View(const Bytes& b) { return ByteView(b.data(), b.size()); }
 
-tools::VersionSpec Spec(bool pe64 = false) {
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = 7;
-  spec.fileVersion[1] = 1;
-  spec.fileVersion[2] = 12;
-  spec.fileVersion[3] = 0;
-  spec.productVersion[0] = 2;
-  spec.productVersion[1] = 5;
-  spec.productVersion[2] = 0;
-  spec.productVersion[3] = 9;
-  spec.strings = {{u"CompanyName", u"Halvorn Storage"}, {u"InternalName", u"elxstor.sys"}};
-  spec.pe64 = pe64;
-  return spec;
+tools::VersionSpec SampleVersion(bool pe64 = false) {
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = 7;
+  versionSpec.fileVersion[1] = 1;
+  versionSpec.fileVersion[2] = 12;
+  versionSpec.fileVersion[3] = 0;
+  versionSpec.productVersion[0] = 2;
+  versionSpec.productVersion[1] = 5;
+  versionSpec.productVersion[2] = 0;
+  versionSpec.productVersion[3] = 9;
+  versionSpec.strings = {{u"CompanyName", u"Halvorn Storage"}, {u"InternalName", u"elxstor.sys"}};
+  versionSpec.pe64 = pe64;
+  return versionSpec;
 }
 
 std::optional<Bytes> Resource(const Bytes& file) {
@@ -93,10 +93,10 @@ std::uint16_t Get16(const Bytes& b, std::size_t at) { return *ByteView(b.data(),
 
 // A builder image whose .rsrc section (RVA 0x1000) holds `rsrc` instead.
 Bytes WithResourceSection(const Bytes& rsrc, bool pe64 = false) {
-  tools::VersionSpec spec;
-  spec.pe64 = pe64;
-  spec.withVersionResource = false;
-  Bytes pe = tools::BuildVersionedPe(spec);
+  tools::VersionSpec versionSpec;
+  versionSpec.pe64 = pe64;
+  versionSpec.withVersionResource = false;
+  Bytes pe = tools::BuildVersionedPe(versionSpec);
   const std::size_t fh = Get32(pe, 0x3C) + 4;
   const std::size_t oh = fh + 20;
   const std::size_t sh = oh + Get16(pe, fh + 16);
@@ -161,10 +161,10 @@ Bytes MultiLanguageSection(const std::vector<std::pair<std::uint16_t, Bytes>>& l
 }
 
 Bytes BlockFor(std::uint16_t language, std::uint16_t major) {
-  tools::VersionSpec spec = Spec();
-  spec.language = language;
-  spec.fileVersion[0] = major;
-  return *Resource(tools::BuildVersionedPe(spec));
+  tools::VersionSpec versionSpec = SampleVersion();
+  versionSpec.language = language;
+  versionSpec.fileVersion[0] = major;
+  return *Resource(tools::BuildVersionedPe(versionSpec));
 }
 
 // --- files from the builder -------------------------------------------------
@@ -172,7 +172,7 @@ Bytes BlockFor(std::uint16_t language, std::uint16_t major) {
 TEST(PeVersion, ReadsVersionsAndStringsFromPe32AndPe32Plus) {
   for (bool pe64 : {false, true}) {
     SCOPED_TRACE(pe64 ? "PE32+" : "PE32");
-    const Bytes file = tools::BuildVersionedPe(Spec(pe64));
+    const Bytes file = tools::BuildVersionedPe(SampleVersion(pe64));
     EXPECT_EQ(file.size() % 0x200, 0u);
     const auto block = Resource(file);
     ASSERT_TRUE(block);
@@ -187,15 +187,15 @@ TEST(PeVersion, ReadsVersionsAndStringsFromPe32AndPe32Plus) {
 }
 
 TEST(PeVersion, LargestVersionNumbers) {
-  tools::VersionSpec spec = Spec();
-  for (auto& v : spec.fileVersion) v = 65535;
-  const auto fixed = Fixed(*Resource(tools::BuildVersionedPe(spec)));
+  tools::VersionSpec versionSpec = SampleVersion();
+  for (auto& v : versionSpec.fileVersion) v = 65535;
+  const auto fixed = Fixed(*Resource(tools::BuildVersionedPe(versionSpec)));
   ASSERT_TRUE(fixed);
   EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), u"65535.65535.65535.65535");
 }
 
 TEST(PeVersion, PathRules) {
-  const Bytes block = *Resource(tools::BuildVersionedPe(Spec()));
+  const Bytes block = *Resource(tools::BuildVersionedPe(SampleVersion()));
   EXPECT_TRUE(Fixed(block));
   void* p = nullptr;
   os::UINT len = 0;
@@ -218,9 +218,9 @@ TEST(PeVersion, PathRules) {
 }
 
 TEST(PeVersion, GermanStringTableIsNotTheUsEnglishOne) {
-  tools::VersionSpec spec = Spec();
-  spec.language = 0x0407;
-  const auto block = Resource(tools::BuildVersionedPe(spec));
+  tools::VersionSpec versionSpec = SampleVersion();
+  versionSpec.language = 0x0407;
+  const auto block = Resource(tools::BuildVersionedPe(versionSpec));
   ASSERT_TRUE(block);  // the only language there is, although not the preferred one
   EXPECT_TRUE(Fixed(*block));
   EXPECT_FALSE(Text(*block, u"\\StringFileInfo\\040904B0\\CompanyName"));
@@ -230,9 +230,9 @@ TEST(PeVersion, GermanStringTableIsNotTheUsEnglishOne) {
 TEST(PeVersion, NoVersionResource) {
   bool hasResources = false;
   for (bool pe64 : {false, true}) {
-    tools::VersionSpec spec = Spec(pe64);
-    spec.withVersionResource = false;
-    const Bytes file = tools::BuildVersionedPe(spec);
+    tools::VersionSpec versionSpec = SampleVersion(pe64);
+    versionSpec.withVersionResource = false;
+    const Bytes file = tools::BuildVersionedPe(versionSpec);
     EXPECT_FALSE(offline::FindVersionResource(View(file), 0x0409, &hasResources));
     EXPECT_TRUE(hasResources);  // an empty resource directory is still one
   }
@@ -271,7 +271,7 @@ TEST(PeVersion, LanguageChoice) {
 
 TEST(PeVersion, EveryTruncationOfARealFile) {
   for (bool pe64 : {false, true}) {
-    const Bytes file = tools::BuildVersionedPe(Spec(pe64));
+    const Bytes file = tools::BuildVersionedPe(SampleVersion(pe64));
     // The image is only whole when every section's raw data is in the file.
     const std::size_t end = file.size();
     for (std::size_t len = 0; len <= file.size(); ++len) {
@@ -324,7 +324,7 @@ TEST(PeVersion, HostileResourceDirectories) {
 }
 
 TEST(PeVersion, HostileHeaders) {
-  const Bytes file = tools::BuildVersionedPe(Spec());
+  const Bytes file = tools::BuildVersionedPe(SampleVersion());
   const std::size_t fh = Get32(file, 0x3C) + 4;
   const std::size_t oh = fh + 20;
   const std::size_t sh = oh + Get16(file, fh + 16);
@@ -356,7 +356,7 @@ TEST(PeVersion, HostileHeaders) {
 }
 
 TEST(PeVersion, HostileVersionBlocks) {
-  const Bytes good = *Resource(tools::BuildVersionedPe(Spec()));
+  const Bytes good = *Resource(tools::BuildVersionedPe(SampleVersion()));
   auto sfi = [&](const Bytes& b) {
     const std::u16string key = u"StringFileInfo";
     Bytes k;
@@ -421,7 +421,7 @@ TEST(PeVersion, HostileVersionBlocks) {
 }
 
 TEST(PeVersion, CopyIntoBuffersOfEverySize) {
-  const Bytes resource = *Resource(tools::BuildVersionedPe(Spec()));
+  const Bytes resource = *Resource(tools::BuildVersionedPe(SampleVersion()));
   const ByteView view = View(resource);
   for (std::size_t size = 0; size <= resource.size() + 8; ++size) {
     Bytes buffer(size);

@@ -14,12 +14,12 @@ namespace {
 using testing_support::Scenario;
 
 tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = a;
-  spec.fileVersion[1] = b;
-  spec.fileVersion[2] = c;
-  spec.fileVersion[3] = d;
-  return spec;
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = a;
+  versionSpec.fileVersion[1] = b;
+  versionSpec.fileVersion[2] = c;
+  versionSpec.fileVersion[3] = d;
+  return versionSpec;
 }
 
 std::u16string AllFields(const DriverVersions& v) {
@@ -44,9 +44,9 @@ TEST(FileVersionTest, OnlyElxstorPresent) {
 
 TEST(FileVersionTest, FileVersionNotProductVersionAndAllDigits) {
   Scenario s;
-  tools::VersionSpec spec = Version(65535, 65535, 65535, 65535);
-  spec.productVersion[0] = 9;
-  s.WritePe(s.DriversDir() + u"ql2300.sys", spec);
+  tools::VersionSpec versionSpec = Version(65535, 65535, 65535, 65535);
+  versionSpec.productVersion[0] = 9;
+  s.WritePe(s.DriversDir() + u"ql2300.sys", versionSpec);
   tools::VersionSpec marker = Version(1, 0, 2, 4);
   marker.productVersion[0] = 2;
   s.WritePe(s.MarkerDir() + u"Vardane64.exe", marker);
@@ -64,9 +64,9 @@ TEST(FileVersionTest, FileVersionNotProductVersionAndAllDigits) {
 
 TEST(FileVersionTest, StrippedResourceGivesEmptyTextThoughTheFileExists) {
   Scenario s;
-  tools::VersionSpec spec;
-  spec.withVersionResource = false;
-  s.WritePe(s.DriversDir() + u"Zolvanta.sys", spec);
+  tools::VersionSpec versionSpec;
+  versionSpec.withVersionResource = false;
+  s.WritePe(s.DriversDir() + u"Zolvanta.sys", versionSpec);
   s.WriteText(s.DriversDir() + u"Sollin.sys", "not a PE file");
   s.Apply();
   CSystemProbe probe;

@@ -44,9 +44,9 @@ TEST(MultipathTest, RulesInOrderWithAndWithoutCarnel) {
   for (bool carnel : {false, true}) {
     Scenario s;
     if (carnel) {
-      tools::VersionSpec spec;
-      spec.fileVersion[0] = 3;
-      s.WritePe(s.DriversDir() + u"carnel.sys", spec);
+      tools::VersionSpec versionSpec;
+      versionSpec.fileVersion[0] = 3;
+      s.WritePe(s.DriversDir() + u"carnel.sys", versionSpec);
     }
     for (const Case& c : cases) {
       std::u16string what(c.settings);
@@ -58,9 +58,9 @@ TEST(MultipathTest, RulesInOrderWithAndWithoutCarnel) {
 
 TEST(MultipathTest, UnversionedCarnelCountsAsAbsent) {
   Scenario s;
-  tools::VersionSpec spec;
-  spec.withVersionResource = false;
-  s.WritePe(s.DriversDir() + u"carnel.sys", spec);
+  tools::VersionSpec versionSpec;
+  versionSpec.withVersionResource = false;
+  s.WritePe(s.DriversDir() + u"carnel.sys", versionSpec);
   EXPECT_EQ(Classify(s, u"NODETIMEOUT=10;LINKTIMEOUT=40"), kMulti);
 }
 

@@ -18,12 +18,12 @@ using namespace testing_support;
 const std::u16string kServices = u"SYSTEM\\CurrentControlSet\\Services\\";
 
 tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = a;
-  spec.fileVersion[1] = b;
-  spec.fileVersion[2] = c;
-  spec.fileVersion[3] = d;
-  return spec;
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = a;
+  versionSpec.fileVersion[1] = b;
+  versionSpec.fileVersion[2] = c;
+  versionSpec.fileVersion[3] = d;
+  return versionSpec;
 }
 
 std::string PagesNow() { return app::PagesAsText(app::StartupPages().SheetPages()); }

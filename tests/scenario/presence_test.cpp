@@ -26,9 +26,9 @@ Flags Detect() {
 }
 
 void WriteDriver(Scenario& s, const char16_t* file) {
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = 6;
-  s.WritePe(s.DriversDir() + file, spec);
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = 6;
+  s.WritePe(s.DriversDir() + file, versionSpec);
 }
 
 TEST(PresenceTest, NothingInstalledClearsEveryFlag) {

@@ -32,12 +32,12 @@ os::SYSTEMTIME NineOFiveAndThree() {
 }
 
 tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec spec;
-  spec.fileVersion[0] = a;
-  spec.fileVersion[1] = b;
-  spec.fileVersion[2] = c;
-  spec.fileVersion[3] = d;
-  return spec;
+  tools::VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = a;
+  versionSpec.fileVersion[1] = b;
+  versionSpec.fileVersion[2] = c;
+  versionSpec.fileVersion[3] = d;
+  return versionSpec;
 }
 
 std::string Crlf(std::string_view golden) {

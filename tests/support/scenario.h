@@ -35,7 +35,7 @@ class Scenario {
   // Files and folders, by Windows path. Parent folders are created as needed.
   void WriteFile(const std::u16string& path, const std::vector<std::uint8_t>& bytes);
   void WriteText(const std::u16string& path, const std::string& bytes);
-  void WritePe(const std::u16string& path, const tools::VersionSpec& spec);
+  void WritePe(const std::u16string& path, const tools::VersionSpec& versionSpec);
   void MakeDir(const std::u16string& path);
   void Remove(const std::u16string& path);  // file or empty folder
   bool Exists(const std::u16string& path) const;

@@ -66,14 +66,14 @@ std::uint32_t Join(const std::uint16_t (&v)[4], int high) {
   return (std::uint32_t{v[high]} << 16) | v[high + 1];
 }
 
-Bytes VersionBlock(const VersionSpec& spec) {
+Bytes VersionBlock(const VersionSpec& versionSpec) {
   Bytes fixed;
   Append32(fixed, 0xFEEF04BD);                 // dwSignature
   Append32(fixed, 0x00010000);                 // dwStrucVersion
-  Append32(fixed, Join(spec.fileVersion, 0));
-  Append32(fixed, Join(spec.fileVersion, 2));
-  Append32(fixed, Join(spec.productVersion, 0));
-  Append32(fixed, Join(spec.productVersion, 2));
+  Append32(fixed, Join(versionSpec.fileVersion, 0));
+  Append32(fixed, Join(versionSpec.fileVersion, 2));
+  Append32(fixed, Join(versionSpec.productVersion, 0));
+  Append32(fixed, Join(versionSpec.productVersion, 2));
   Append32(fixed, 0x3F);                       // dwFileFlagsMask
   Append32(fixed, 0);                          // dwFileFlags
   Append32(fixed, 0x00040004);                 // dwFileOS: VOS_NT_WINDOWS32
@@ -83,22 +83,22 @@ Bytes VersionBlock(const VersionSpec& spec) {
   Append32(fixed, 0);                          // dwFileDateLS
 
   std::vector<Bytes> strings;
-  for (const auto& [name, value] : spec.strings) {
+  for (const auto& [name, value] : versionSpec.strings) {
     Bytes text;
     for (char16_t c : value) Append16(text, c);
     Append16(text, 0);
     strings.push_back(Node(name, 1, text, static_cast<std::uint16_t>(value.size() + 1), {}));
   }
   char table[9];
-  std::snprintf(table, sizeof table, "%04X%04X", static_cast<unsigned>(spec.language),
-                static_cast<unsigned>(spec.codePage));
+  std::snprintf(table, sizeof table, "%04X%04X", static_cast<unsigned>(versionSpec.language),
+                static_cast<unsigned>(versionSpec.codePage));
   const std::u16string tableKey(table, table + 8);
   const Bytes stringTable = Node(tableKey, 1, {}, 0, strings);
   const Bytes stringFileInfo = Node(u"StringFileInfo", 1, {}, 0, {stringTable});
 
   Bytes translation;
-  Append16(translation, spec.language);
-  Append16(translation, spec.codePage);
+  Append16(translation, versionSpec.language);
+  Append16(translation, versionSpec.codePage);
   const Bytes var = Node(u"Translation", 0, translation, 4, {});
   const Bytes varFileInfo = Node(u"VarFileInfo", 1, {}, 0, {var});
 
@@ -112,13 +112,13 @@ void AppendDirectory(Bytes& b, std::uint16_t ids) {
   Append16(b, ids);
 }
 
-Bytes ResourceSection(const VersionSpec& spec) {
+Bytes ResourceSection(const VersionSpec& versionSpec) {
   Bytes r;
-  if (!spec.withVersionResource) {
+  if (!versionSpec.withVersionResource) {
     AppendDirectory(r, 0);
     return r;
   }
-  const Bytes block = VersionBlock(spec);
+  const Bytes block = VersionBlock(versionSpec);
   AppendDirectory(r, 1);                 // types, at 0x00
   Append32(r, 16);                       // RT_VERSION
   Append32(r, 0x80000000u | 0x18);
@@ -126,7 +126,7 @@ Bytes ResourceSection(const VersionSpec& spec) {
   Append32(r, 1);
   Append32(r, 0x80000000u | 0x30);
   AppendDirectory(r, 1);                 // languages, at 0x30
-  Append32(r, spec.language);
+  Append32(r, versionSpec.language);
   Append32(r, 0x48);                     // data entry
   Append32(r, kRsrcRva + 0x58);          // data entry, at 0x48: RVA, size, code page, reserved
   Append32(r, static_cast<std::uint32_t>(block.size()));
@@ -138,11 +138,11 @@ Bytes ResourceSection(const VersionSpec& spec) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec) {
-  const Bytes rsrc = ResourceSection(spec);
+std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec) {
+  const Bytes rsrc = ResourceSection(versionSpec);
   const std::uint32_t rsrcSize = static_cast<std::uint32_t>(rsrc.size());
   const std::uint32_t rawSize = AlignUp(rsrcSize, kFileAlignment);
-  const std::uint16_t optionalSize = spec.pe64 ? 240 : 224;
+  const std::uint16_t optionalSize = versionSpec.pe64 ? 240 : 224;
   const std::uint32_t headersSize = kFileAlignment;
 
   Bytes pe(headersSize + rawSize, 0);
@@ -155,18 +155,18 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec) {
   pe[kPeOffset] = 'P';
   pe[kPeOffset + 1] = 'E';
   const std::size_t fh = kPeOffset + 4;
-  Put16(pe, fh + 0, spec.pe64 ? 0x8664 : 0x014C);                 // Machine
+  Put16(pe, fh + 0, versionSpec.pe64 ? 0x8664 : 0x014C);                 // Machine
   Put16(pe, fh + 2, 1);                                            // NumberOfSections
   Put16(pe, fh + 16, optionalSize);                                // SizeOfOptionalHeader
-  Put16(pe, fh + 18, spec.pe64 ? 0x2022 : 0x2102);                 // executable DLL (+32-bit / large address)
+  Put16(pe, fh + 18, versionSpec.pe64 ? 0x2022 : 0x2102);                 // executable DLL (+32-bit / large address)
 
   // Optional header.
   const std::size_t oh = fh + 20;
-  Put16(pe, oh + 0, spec.pe64 ? 0x20B : 0x10B);                    // Magic
+  Put16(pe, oh + 0, versionSpec.pe64 ? 0x20B : 0x10B);                    // Magic
   pe[oh + 2] = 1;                                                  // linker version 1.0
   Put32(pe, oh + 8, rawSize);                                      // SizeOfInitializedData
   Put32(pe, oh + 20, kRsrcRva);                                    // BaseOfCode
-  if (spec.pe64) {
+  if (versionSpec.pe64) {
     Put64(pe, oh + 24, 0x180000000ull);                            // ImageBase
   } else {
     Put32(pe, oh + 24, kRsrcRva);                                  // BaseOfData
@@ -182,7 +182,7 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec) {
   Put32(pe, oh + 60, headersSize);                                 // SizeOfHeaders
   Put16(pe, oh + 68, 1);                                           // Subsystem: native, as drivers
   const std::size_t tail = oh + 72;                                // stack and heap sizes
-  if (spec.pe64) {
+  if (versionSpec.pe64) {
     Put64(pe, tail + 0, 0x40000);
     Put64(pe, tail + 8, 0x1000);
     Put64(pe, tail + 16, 0x100000);
@@ -193,7 +193,7 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec) {
     Put32(pe, tail + 8, 0x100000);
     Put32(pe, tail + 12, 0x1000);
   }
-  const std::size_t rvaCount = oh + (spec.pe64 ? 108 : 92);
+  const std::size_t rvaCount = oh + (versionSpec.pe64 ? 108 : 92);
   Put32(pe, rvaCount, 16);                                         // NumberOfRvaAndSizes
   const std::size_t resourceDir = rvaCount + 4 + 2 * 8;
   Put32(pe, resourceDir, kRsrcRva);

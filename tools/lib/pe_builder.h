@@ -19,6 +19,6 @@ struct VersionSpec {
   bool withVersionResource = true;   // false: a PE file without any version resource
 };
 
-std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& spec);
+std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec);
 
 }  // namespace tools

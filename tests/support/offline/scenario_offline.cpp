@@ -76,8 +76,8 @@ void Scenario::WriteText(const std::u16string& path, const std::string& bytes) {
   WriteFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
-void Scenario::WritePe(const std::u16string& path, const tools::VersionSpec& spec) {
-  WriteFile(path, tools::BuildVersionedPe(spec));
+void Scenario::WritePe(const std::u16string& path, const tools::VersionSpec& versionSpec) {
+  WriteFile(path, tools::BuildVersionedPe(versionSpec));
 }
 
 void Scenario::MakeDir(const std::u16string& path) { fs::create_directories(impl_->Host(path)); }
