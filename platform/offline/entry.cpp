@@ -13,6 +13,9 @@
 
 namespace {
 
+// The program file's version, as its Windows build carries it.
+constexpr const char* kVersion = "quillon 1.0.2.4\n";
+
 constexpr const char* kUsage =
     "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] COMMAND\n"
     "\n"
@@ -36,6 +39,7 @@ constexpr const char* kUsage =
     "                           write SysInfo.log (overwrite is the default)\n"
     "\n"
     "  --help                   show this text\n"
+    "  --version                show the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when the system cannot be read or the report\n"
     "cannot be written, 2 for a usage error.\n";
@@ -45,13 +49,14 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   offline::MachineOptions options;
   std::vector<std::string> command;
-  enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kPages, kJson, kVersions, kReport, kOverwrite, kAppend };
+  enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport, kOverwrite, kAppend };
   static const option longOptions[] = {
       {"root", required_argument, nullptr, kRoot},
       {"system-directory", required_argument, nullptr, kSystemDirectory},
       {"reg", required_argument, nullptr, kReg},
       {"output", required_argument, nullptr, kOutput},
       {"help", no_argument, nullptr, kHelp},
+      {"version", no_argument, nullptr, kVersionOption},
       {"pages", no_argument, nullptr, kPages},
       {"json", no_argument, nullptr, kJson},
       {"versions", no_argument, nullptr, kVersions},
@@ -69,6 +74,7 @@ int main(int argc, char** argv) {
       case kReg: options.regFiles.push_back(optarg); break;
       case kOutput: options.output = optarg; break;
       case kHelp: std::fputs(kUsage, stdout); return 0;
+      case kVersionOption: std::fputs(kVersion, stdout); return 0;
       case kPages: command.push_back("--pages"); break;
       case kJson: command.push_back("--json"); break;
       case kVersions: command.push_back("--versions"); break;

@@ -18,6 +18,13 @@ namespace {
 
 thread_local DWORD g_lastError = 0;
 
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+
+// The host's stand-in for the read-only attribute: no write permission for
+// anyone. Checked explicitly because the superuser's open() ignores it.
+bool ReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
 DWORD ErrorFromErrno(int e) {
   switch (e) {
     case ENOENT: return ERROR_FILE_NOT_FOUND;
@@ -67,7 +74,7 @@ UINT GetSystemDirectoryW(WCHAR* buffer, UINT size) {
 
 HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, DWORD disposition, DWORD flags,
                    HANDLE) {
-  if (!fileName || disposition < CREATE_NEW || disposition > 5) {
+  if (!fileName || disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
@@ -78,19 +85,31 @@ HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, 
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  if (writes && !path->exists && (disposition == OPEN_ALWAYS || disposition == OPEN_EXISTING ||
-                                  disposition == 5 /*TRUNCATE_EXISTING*/)) {
-    // A file of the image opened for writing below --output: start from its content.
+  // Below --output the caller sees the image's files too: one that exists only
+  // in the image counts as existing, and is copied when it is opened for writing.
+  bool inImageOnly = false;
+  if (writes && !path->exists) {
     std::optional<offline::MappedPath> image = offline::MapForRead(name);
-    if (image && image->exists && image->host != path->host) {
-      struct stat st;
-      if (stat(image->host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && CopyHostFile(image->host, path->host))
-        path->exists = true;
+    struct stat ist;
+    if (image && image->exists && image->host != path->host && stat(image->host.c_str(), &ist) == 0) {
+      if (S_ISDIR(ist.st_mode) || ReadOnly(ist)) {
+        path = image;  // answered from the image: a folder, or a file that may not be written
+      } else if (S_ISREG(ist.st_mode)) {
+        inImageOnly = true;
+        if (disposition != CREATE_ALWAYS && disposition != CREATE_NEW) {
+          if (!CopyHostFile(image->host, path->host)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+          }
+          path->exists = true;
+        }
+      }
     }
   }
-  struct stat st;
-  bool existed = path->exists && lstat(path->host.c_str(), &st) == 0;
-  if (existed && S_ISDIR(st.st_mode)) {
+  struct stat st {};
+  bool onHost = path->exists && lstat(path->host.c_str(), &st) == 0;
+  bool existed = onHost || inImageOnly;
+  if (onHost && S_ISDIR(st.st_mode)) {
     if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)) {
       SetLastError(ERROR_ACCESS_DENIED);
       return INVALID_HANDLE_VALUE;
@@ -104,7 +123,7 @@ HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, 
     return offline::Handles().AddFile(fd);
   }
   if (!existed) {
-    if (disposition == OPEN_EXISTING || disposition == 5) {
+    if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
       SetLastError(path->parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
       return INVALID_HANDLE_VALUE;
     }
@@ -115,14 +134,30 @@ HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, 
   } else if (disposition == CREATE_NEW) {
     SetLastError(ERROR_FILE_EXISTS);
     return INVALID_HANDLE_VALUE;
+  } else if (onHost && S_ISREG(st.st_mode) && ReadOnly(st) &&
+             ((access & GENERIC_WRITE) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
   }
+  // The descriptor gets only the access asked for, so that a handle without
+  // GENERIC_WRITE cannot write (WriteFile then fails as on Windows).
   int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if (!(access & (GENERIC_READ | GENERIC_WRITE)) && disposition != OPEN_EXISTING) mode = O_RDWR;
+  bool truncate = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+  mode_t perms = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
   int oflags = mode | O_NOFOLLOW | O_CLOEXEC;
-  if (disposition == CREATE_ALWAYS || disposition == 5) oflags |= O_TRUNC;
-  if (disposition != OPEN_EXISTING && disposition != 5) oflags |= O_CREAT;
-  if ((oflags & O_TRUNC) && mode == O_RDONLY) oflags = (oflags & ~O_ACCMODE) | O_RDWR;
-  int fd = open(path->host.c_str(), oflags, (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644);
+  if (disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING) oflags |= O_CREAT;
+  if (truncate && mode == O_RDONLY) {
+    // Truncate through a short-lived writable descriptor, then open as asked.
+    int w = open(path->host.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | (oflags & O_CREAT), perms);
+    if (w < 0) {
+      SetLastError(ErrorFromErrno(errno));
+      return INVALID_HANDLE_VALUE;
+    }
+    close(w);
+  } else if (truncate) {
+    oflags |= O_TRUNC;
+  }
+  int fd = open(path->host.c_str(), oflags, perms);
   if (fd < 0) {
     SetLastError(ErrorFromErrno(errno));
     return INVALID_HANDLE_VALUE;
@@ -151,7 +186,8 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
     if (n < 0) {
       if (errno == EINTR) continue;
       if (bytesWritten) *bytesWritten = done;
-      SetLastError(ErrorFromErrno(errno));
+      // The handle is known, so EBADF means it was not opened for writing.
+      SetLastError(errno == EBADF ? ERROR_ACCESS_DENIED : ErrorFromErrno(errno));
       return FALSE;
     }
     done += static_cast<DWORD>(n);
@@ -173,7 +209,8 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, vo
     ssize_t n = read(fd, p + done, bytesToRead - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      SetLastError(ErrorFromErrno(errno));
+      if (bytesRead) *bytesRead = done;
+      SetLastError(errno == EBADF || errno == EISDIR ? ERROR_ACCESS_DENIED : ErrorFromErrno(errno));
       return FALSE;
     }
     if (n == 0) break;
@@ -189,11 +226,28 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
     SetLastError(fd < 0 ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  std::int64_t offset = distanceHigh ? (static_cast<std::int64_t>(*distanceHigh) << 32) |
-                                           static_cast<std::uint32_t>(distance)
+  std::int64_t offset = distanceHigh ? static_cast<std::int64_t>(
+                                           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+                                           static_cast<std::uint32_t>(distance))
                                      : distance;
-  int whence = moveMethod == FILE_BEGIN ? SEEK_SET : moveMethod == FILE_CURRENT ? SEEK_CUR : SEEK_END;
-  off_t pos = lseek(fd, static_cast<off_t>(offset), whence);
+  std::int64_t origin = 0;
+  struct stat st;
+  if (moveMethod == FILE_CURRENT) {
+    origin = lseek(fd, 0, SEEK_CUR);
+  } else if (moveMethod == FILE_END) {
+    origin = fstat(fd, &st) == 0 ? st.st_size : -1;
+  }
+  if (origin < 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return INVALID_SET_FILE_POINTER;
+  }
+  // Windows refuses a position before the start, and without a high part one
+  // that does not fit in 32 bits; the pointer stays where it was.
+  if ((offset < 0 && origin < -offset) || (!distanceHigh && origin + offset > 0xFFFFFFFELL)) {
+    SetLastError(offset < 0 && origin < -offset ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  off_t pos = lseek(fd, static_cast<off_t>(origin + offset), SEEK_SET);
   if (pos < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;

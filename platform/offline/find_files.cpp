@@ -1,9 +1,13 @@
 // Folder listings in NTFS order with Windows' wildcard rules.
 #include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
+#include <vector>
 
 #include "platform/offline/handle_table.h"
 #include "platform/offline/machine.h"
@@ -14,67 +18,99 @@
 namespace os {
 namespace {
 
-constexpr std::size_t kMaxEntries = 100000;
+constexpr std::size_t kMaxEntries = 20000;  // a folder listing beyond this is cut short
 constexpr char16_t kDosStar = u'<';
+constexpr char16_t kDosQm = u'>';
+constexpr char16_t kDosDot = u'"';
 
-// Windows turns a '*' that stands before a '.' into DOS_STAR: it matches up to the last dot.
+// The pattern as Windows hands it to the file system: upper-cased, '?' as
+// DOS_QM, '.' before a wildcard as DOS_DOT, '*' before a '.' as DOS_STAR.
+// (Windows also matches 8.3 short names; an offline copy has none.)
 std::u16string WindowsPattern(std::u16string_view pattern) {
+  if (pattern == u"*.*") return u"*";
   std::u16string out;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     char16_t c = pattern[i];
-    out += (c == u'*' && i + 1 < pattern.size() && pattern[i + 1] == u'.') ? kDosStar : text::UpperAZ(c);
+    char16_t next = i + 1 < pattern.size() ? pattern[i + 1] : u'\0';
+    if (c == u'?') out += kDosQm;
+    else if (c == u'.' && (next == u'?' || next == u'*')) out += kDosDot;
+    else if (c == u'*' && next == u'.') out += kDosStar;
+    else out += text::UpperAZ(c);
   }
   return out;
 }
 
-bool Match(const std::u16string& p, std::size_t pi, const std::u16string& n, std::size_t ni, std::size_t lastDot,
-           int depth) {
-  if (depth > 64) return false;
-  while (pi < p.size()) {
-    char16_t c = p[pi];
-    if (c == u'*' || c == kDosStar) {
-      std::size_t limit = (c == kDosStar && lastDot != std::u16string::npos) ? lastDot : n.size();
-      for (std::size_t k = ni; k <= limit; ++k)
-        if (Match(p, pi + 1, n, k, lastDot, depth + 1)) return true;
-      return false;
+// Matches an upper-cased name against a converted pattern. can[i][j]: the
+// pattern from i matches the name from j; filled from the ends, so the cost is
+// pattern length times name length whatever the wildcards.
+bool Match(const std::u16string& p, const std::u16string& n) {
+  const std::size_t lastDot = n.rfind(u'.');
+  const std::size_t width = n.size() + 1;
+  std::vector<char> can((p.size() + 1) * width, 0);
+  auto at = [&](std::size_t i, std::size_t j) -> char& { return can[i * width + j]; };
+  at(p.size(), n.size()) = 1;
+  for (std::size_t i = p.size(); i-- > 0;) {
+    for (std::size_t j = n.size() + 1; j-- > 0;) {
+      const char16_t c = p[i];
+      const bool more = j < n.size();
+      bool ok = false;
+      if (c == u'*') {
+        ok = at(i + 1, j) || (more && at(i, j + 1));
+      } else if (c == kDosStar) {
+        // Any characters, but never past the name's last dot.
+        ok = at(i + 1, j) || (more && j != lastDot && at(i, j + 1));
+      } else if (c == kDosQm) {
+        // One character other than a dot; at a dot or the end it matches nothing.
+        ok = (more && n[j] != u'.') ? at(i + 1, j + 1) : at(i + 1, j);
+      } else if (c == kDosDot) {
+        // A dot, or nothing at the end of the name.
+        ok = more ? (n[j] == u'.' && at(i + 1, j + 1)) : at(i + 1, j);
+      } else {
+        ok = more && n[j] == c && at(i + 1, j + 1);
+      }
+      at(i, j) = ok;
     }
-    if (ni >= n.size()) return false;
-    if (c != u'?' && c != n[ni]) return false;
-    ++pi;
-    ++ni;
   }
-  return ni == n.size();
+  return at(0, 0) != 0;
 }
 
 bool NameMatches(const std::u16string& pattern, std::u16string_view name) {
-  std::u16string upper = text::UpperCaseAZ(name);
-  return Match(pattern, 0, upper, 0, upper.rfind(u'.'), 0);
+  return Match(pattern, text::UpperCaseAZ(name));
 }
 
-void Collect(const std::string& dir, const std::u16string& pattern, std::set<std::u16string>* seen,
-             std::vector<WIN32_FIND_DATAW>* out) {
-  DIR* d = opendir(dir.c_str());
+// Adds the entries of `dir` (below the real folder `base`) that match. A link
+// that leads out of `base`, or nowhere, is not there for the Windows side.
+void Collect(const std::string& base, const std::string& dir, bool driveRoot, const std::u16string& pattern,
+             std::set<std::u16string>* seen, std::vector<WIN32_FIND_DATAW>* out) {
+  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.c_str()), closedir);
   if (!d) return;
-  while (dirent* e = readdir(d)) {
+  while (dirent* e = readdir(d.get())) {
     if (out->size() >= kMaxEntries) break;
-    std::u16string name = text::FromUtf8(e->d_name);
+    const std::string entry = e->d_name;
+    if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
+    std::u16string name = text::FromUtf8(entry);
     if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
+    const std::string host = dir + "/" + entry;
+    struct stat st;
+    if (lstat(host.c_str(), &st) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      char real[PATH_MAX];
+      if (!realpath(host.c_str(), real) || !offline::IsInside(base, real) || stat(real, &st) != 0) continue;
+    }
     if (!seen->insert(text::UpperCaseAZ(name)).second) continue;
     WIN32_FIND_DATAW data{};
-    struct stat st;
-    if (stat((dir + "/" + e->d_name).c_str(), &st) == 0) {
-      data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-      std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
-      data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-      data.nFileSizeLow = static_cast<DWORD>(size);
-      std::uint64_t t = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
-                        static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
-      data.ftLastWriteTime = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
-    }
+    data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
+    const std::uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(size);
+    const std::uint64_t t = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
+                            static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
+    data.ftLastWriteTime = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
     text::Copy(data.cFileName, name);
     out->push_back(data);
   }
-  closedir(d);
 }
 
 }  // namespace
@@ -88,7 +124,7 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   std::size_t slash = full.find_last_of(u"\\/");
   std::u16string_view dirPart = slash == std::u16string_view::npos ? std::u16string_view() : full.substr(0, slash);
   std::u16string namePattern = WindowsPattern(slash == std::u16string_view::npos ? full : full.substr(slash + 1));
-  if (namePattern.empty()) {
+  if (namePattern.empty() || namePattern.size() >= MAX_PATH) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
@@ -103,9 +139,12 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
       if (base.empty()) continue;
       std::optional<offline::MappedPath> dir = offline::ResolveBelow(base, *rel);
       struct stat st;
-      if (!dir || !dir->exists || stat(dir->host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+      char realBase[PATH_MAX];
+      if (!dir || !dir->exists || stat(dir->host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+          !realpath(base.c_str(), realBase))
+        continue;
       anyFolder = true;
-      Collect(dir->host, namePattern, &seen, &state->entries);
+      Collect(realBase, dir->host, rel->empty(), namePattern, &seen, &state->entries);
     }
   }
   if (!anyFolder) {

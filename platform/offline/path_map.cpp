@@ -51,18 +51,40 @@ std::optional<std::string> FindEntry(const std::string& dir, const std::string& 
   return std::nullopt;
 }
 
-bool Inside(const std::string& base, const std::string& path) {
-  return path == base || (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
-                          path[base.size()] == '/');
+// Creates the folders of `relative` below `base` that do not exist yet, reusing
+// existing ones whatever their case; never through a link that leaves `base`.
+bool MakeFoldersBelow(const std::string& base, const std::string& relative) {
+  std::optional<MappedPath> resolved = ResolveBelow(base, "");
+  if (!resolved) return false;
+  std::string dir = resolved->host;
+  for (const std::string& part : SplitComponents(relative)) {
+    std::optional<MappedPath> next = ResolveBelow(dir, "/" + part);
+    if (!next) return false;
+    if (!next->exists && mkdir(next->host.c_str(), 0755) != 0) return false;
+    struct stat st;
+    if (lstat(next->host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    dir = next->host;
+  }
+  return true;
 }
 
 }  // namespace
+
+bool IsInside(const std::string& base, const std::string& path) {
+  return path == base || (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+                          path[base.size()] == '/');
+}
 
 std::optional<std::string> DriveRelative(std::u16string_view path) {
   std::u16string drive = u"C";
   const std::u16string& sys = CurrentMachine().systemDirectory;
   if (sys.size() >= 2 && sys[1] == u':') drive = std::u16string(1, text::UpperAZ(sys[0]));
   std::u16string_view rest = path;
+  // "\\?\C:\..." names the same file as "C:\..."; any other "\\" path is on
+  // another machine or device.
+  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\") rest.remove_prefix(4);
+  else if (rest.size() >= 2 && (rest[0] == u'\\' || rest[0] == u'/') && (rest[1] == u'\\' || rest[1] == u'/'))
+    return std::nullopt;
   if (rest.size() >= 2 && rest[1] == u':') {
     if (text::UpperAZ(rest[0]) != drive[0]) return std::nullopt;
     rest.remove_prefix(2);
@@ -121,7 +143,7 @@ std::optional<MappedPath> ResolveBelow(const std::string& baseIn, const std::str
     struct stat st;
     if (lstat(next.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
       char real[PATH_MAX];
-      if (!realpath(next.c_str(), real) || !Inside(base, real)) return std::nullopt;
+      if (!realpath(next.c_str(), real) || !IsInside(base, real)) return std::nullopt;
       next = real;
     }
     current = next;
@@ -156,17 +178,10 @@ std::optional<MappedPath> MapForWrite(std::u16string_view windowsPath) {
   if (!out->parentExists) {
     std::string parentRel = rel->substr(0, rel->rfind('/'));
     std::optional<MappedPath> image = ResolveBelow(m.options.root, parentRel);
-    if (image && image->exists) {
-      struct stat st;
-      if (stat(image->host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::string dir = m.options.output;
-        for (const std::string& part : SplitComponents(parentRel)) {
-          dir += "/" + part;
-          mkdir(dir.c_str(), 0755);
-        }
-        out = ResolveBelow(m.options.output, *rel);
-      }
-    }
+    struct stat st;
+    if (image && image->exists && stat(image->host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        MakeFoldersBelow(m.options.output, parentRel))
+      out = ResolveBelow(m.options.output, *rel);
   }
   return out;
 }

@@ -24,6 +24,9 @@ std::optional<std::string> DriveRelative(std::u16string_view windowsPath);
 // inside `base`; one that leaves it makes the path unresolvable.
 std::optional<MappedPath> ResolveBelow(const std::string& base, const std::string& relative);
 
+// True when `path` is `base` or lies below it (both host paths without "..").
+bool IsInside(const std::string& base, const std::string& path);
+
 // For reading: below --output first (where writes went), then the image.
 std::optional<MappedPath> MapForRead(std::u16string_view windowsPath);
 // For writing: below --output when given, else into the image.

@@ -1,4 +1,5 @@
 // Opening a document for the user: a pager on a terminal, the desktop's opener otherwise.
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -62,31 +63,61 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
     SetLastError(ERROR_DISK_FULL);
     return FALSE;
   }
+  // A pipe closed on exec tells whether the viewer started: EOF means it did,
+  // an errno value means exec failed.
+  int ready[2];
+  if (pipe2(ready, O_CLOEXEC) != 0) {
+    unlink(path);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
   pid_t pid = fork();
   if (pid < 0) {
+    close(ready[0]);
+    close(ready[1]);
     unlink(path);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }
   if (pid == 0) {
+    close(ready[0]);
     if (terminal) {
-      const char* pager = getenv("PAGER");
       execlp("sh", "sh", "-c", "exec ${PAGER:-less} \"$1\"", "sh", path, static_cast<char*>(nullptr));
-      (void)pager;
     } else {
       int null = open("/dev/null", O_RDWR);
       if (null >= 0) {
+        dup2(null, STDIN_FILENO);
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
       }
       execlp("xdg-open", "xdg-open", path, static_cast<char*>(nullptr));
     }
+    int error = errno;
+    ssize_t ignored = write(ready[1], &error, sizeof error);
+    (void)ignored;
     _exit(127);
   }
-  // A pager owns the terminal until the user leaves it; a desktop viewer runs on its own.
+  close(ready[1]);
+  int childError = 0;
+  ssize_t got;
+  do {
+    got = read(ready[0], &childError, sizeof childError);
+  } while (got < 0 && errno == EINTR);
+  close(ready[0]);
+  if (got > 0) {
+    waitpid(pid, nullptr, 0);
+    unlink(path);
+    SetLastError(ERROR_NO_ASSOCIATION);
+    return FALSE;
+  }
+  // A pager takes the terminal over: the caller goes on (and may end the
+  // program) only after the user has left it, otherwise the two would fight
+  // over the terminal. A desktop viewer runs on its own and is not waited for.
   if (terminal) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    unlink(path);
   }
   info->hProcess = nullptr;
   info->hInstApp = reinterpret_cast<void*>(std::uintptr_t{33});

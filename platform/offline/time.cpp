@@ -8,7 +8,6 @@ namespace os {
 namespace {
 
 constexpr std::uint64_t kTicksPerSecond = 10000000ull;
-constexpr std::int64_t kUnixEpochSeconds = 11644473600ll;
 
 std::uint64_t Ticks(const FILETIME* t) {
   return (static_cast<std::uint64_t>(t->dwHighDateTime) << 32) | t->dwLowDateTime;
@@ -33,9 +32,11 @@ BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime) 
     return FALSE;
   }
   std::uint64_t ticks = Ticks(fileTime);
-  time_t unix = static_cast<time_t>(static_cast<std::int64_t>(ticks / kTicksPerSecond) - kUnixEpochSeconds);
+  // Like Windows, the bias in force now applies, whatever the date converted
+  // (so a winter date is shifted by the summer bias during summer).
+  time_t now = time(nullptr);
   struct tm local;
-  long offset = localtime_r(&unix, &local) ? local.tm_gmtoff : 0;
+  long offset = localtime_r(&now, &local) ? local.tm_gmtoff : 0;
   std::int64_t shifted = static_cast<std::int64_t>(ticks) + static_cast<std::int64_t>(offset) * 10000000ll;
   if (shifted < 0) shifted = 0;
   localFileTime->dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(shifted));
