@@ -51,14 +51,20 @@ std::optional<std::string> FindEntry(const std::string& dir, const std::string& 
   return std::nullopt;
 }
 
-// Creates the folders of `relative` below `base` that do not exist yet, reusing
-// existing ones whatever their case; never through a link that leaves `base`.
-bool MakeFoldersBelow(const std::string& base, const std::string& relative) {
+// Creates the folders of `relative` below `base` that do not exist yet, spelt
+// as the image spells them and reusing existing ones whatever their case;
+// never through a link that leaves `base`.
+bool MakeFoldersBelow(const std::string& base, const std::string& imageBase, const std::string& relative) {
   std::optional<MappedPath> resolved = ResolveBelow(base, "");
-  if (!resolved) return false;
+  std::optional<MappedPath> image = ResolveBelow(imageBase, "");
+  if (!resolved || !image) return false;
   std::string dir = resolved->host;
+  std::string imageDir = image->host;
   for (const std::string& part : SplitComponents(relative)) {
-    std::optional<MappedPath> next = ResolveBelow(dir, "/" + part);
+    const std::string name = FindEntry(imageDir, part).value_or(part);
+    std::optional<MappedPath> nextImage = ResolveBelow(imageDir, "/" + name);
+    if (nextImage) imageDir = nextImage->host;
+    std::optional<MappedPath> next = ResolveBelow(dir, "/" + name);
     if (!next) return false;
     if (!next->exists && mkdir(next->host.c_str(), 0755) != 0) return false;
     struct stat st;
@@ -134,7 +140,8 @@ std::optional<MappedPath> ResolveBelow(const std::string& baseIn, const std::str
     if (!entry) {
       // Missing: the rest is spelled as given.
       result.exists = false;
-      result.parentExists = (i + 1 == parts.size());
+      struct stat dirStat;
+      result.parentExists = i + 1 == parts.size() && stat(current.c_str(), &dirStat) == 0 && S_ISDIR(dirStat.st_mode);
       for (std::size_t k = i; k < parts.size(); ++k) current += "/" + parts[k];
       result.host = current;
       return result;
@@ -180,7 +187,7 @@ std::optional<MappedPath> MapForWrite(std::u16string_view windowsPath) {
     std::optional<MappedPath> image = ResolveBelow(m.options.root, parentRel);
     struct stat st;
     if (image && image->exists && stat(image->host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-        MakeFoldersBelow(m.options.output, parentRel))
+        MakeFoldersBelow(m.options.output, m.options.root, parentRel))
       out = ResolveBelow(m.options.output, *rel);
   }
   return out;

@@ -122,7 +122,9 @@ TEST(PathMapTest, WritesBelowOutputCreateOnlyFoldersTheImageHas) {
   std::optional<offline::MappedPath> inImageFolder = offline::MapForWrite(u"C:\\windows\\SYSTEM32\\trace.log");
   ASSERT_TRUE(inImageFolder);
   EXPECT_TRUE(inImageFolder->parentExists);
-  EXPECT_TRUE(fs::is_directory(image.Out() / "windows" / "SYSTEM32"));
+  // New folders take the image's spelling, so the output mirrors the image.
+  EXPECT_TRUE(fs::is_directory(image.Out() / "WINDOWS" / "system32"));
+  EXPECT_FALSE(fs::exists(image.Out() / "windows"));
 
   std::optional<offline::MappedPath> nowhere = offline::MapForWrite(u"C:\\NoSuchFolder\\trace.log");
   ASSERT_TRUE(nowhere);
