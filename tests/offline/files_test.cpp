@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/os.h"
@@ -285,6 +289,79 @@ TEST(FileTimeTest, DatesAndTimesInTheUsShortForms) {
     EXPECT_EQ(os::GetDateFormatW(os::LOCALE_SYSTEM_DEFAULT, os::DATE_SHORTDATE, &st, nullptr, out, dateLength - 1), 0);
     EXPECT_EQ(os::GetLastError(), os::ERROR_INSUFFICIENT_BUFFER);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_.c_str(), old_->c_str(), 1);
+    else unsetenv(name_.c_str());
+  }
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+os::BOOL ShellOpen(const char16_t* file) {
+  os::SHELLEXECUTEINFOW info{};
+  info.cbSize = 60;
+  info.fMask = os::SEE_MASK_NOCLOSEPROCESS | os::SEE_MASK_FLAG_DDEWAIT;
+  info.lpFile = file;
+  info.nShow = os::SW_SHOWMAXIMIZED;
+  os::SetLastError(kSentinel);
+  return os::ShellExecuteExW(&info);
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) GTEST_SKIP() << "a terminal would start the pager";
+    // "Zoë\r\n" as the report writes it: UTF-16LE, no byte-order mark.
+    TempImage::Write(image_.Root() / "SysInfo.log", std::string("Z\0o\0\xEB\0\r\0\n\0", 10));
+    ASSERT_TRUE(image_.Configure());
+    fs::create_directories(Bin());
+  }
+  fs::path Bin() const { return image_.Outside() / "bin"; }
+  TempImage image_;
+};
+
+TEST_F(ShellTest, WithoutTerminalOrDesktopNothingStarts) {
+  ScopedEnv display("DISPLAY", nullptr);
+  ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  EXPECT_FALSE(ShellOpen(u"C:\\SysInfo.log"));
+  EXPECT_NE(os::GetLastError(), kSentinel);
+  ScopedEnv display2("DISPLAY", ":0");
+  EXPECT_FALSE(ShellOpen(u"C:\\missing.log"));
+  EXPECT_EQ(os::GetLastError(), os::ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ShellTest, DesktopOpenerGetsTheTextAsUtf8AndAMissingOneFails) {
+  ScopedEnv display("DISPLAY", ":0");
+  {
+    ScopedEnv path("PATH", Bin().c_str());  // no xdg-open there
+    EXPECT_FALSE(ShellOpen(u"C:\\SysInfo.log"));
+    EXPECT_NE(os::GetLastError(), kSentinel);
+  }
+  const fs::path copy = image_.Outside() / "seen.txt";
+  TempImage::Write(Bin() / "xdg-open", "#!/bin/sh\ncat \"$1\" > \"" + copy.string() + ".part\" && mv \"" +
+                                           copy.string() + ".part\" \"" + copy.string() + "\"\n");
+  fs::permissions(Bin() / "xdg-open", fs::perms::owner_all);
+  std::string path = Bin().string() + ":/usr/bin:/bin";
+  ScopedEnv pathEnv("PATH", path.c_str());
+  ASSERT_TRUE(ShellOpen(u"c:\\sysinfo.LOG"));
+  for (int i = 0; i < 200 && !fs::exists(copy); ++i) usleep(10000);
+  EXPECT_EQ(TempImage::Read(copy), "Zo\xC3\xAB\n");
 }
 
 }  // namespace
