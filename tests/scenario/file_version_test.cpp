@@ -12,15 +12,7 @@
 namespace {
 
 using testing_support::Scenario;
-
-tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec versionSpec;
-  versionSpec.fileVersion[0] = a;
-  versionSpec.fileVersion[1] = b;
-  versionSpec.fileVersion[2] = c;
-  versionSpec.fileVersion[3] = d;
-  return versionSpec;
-}
+using tools::FileVersion;
 
 std::u16string AllFields(const DriverVersions& v) {
   std::u16string out;
@@ -34,7 +26,7 @@ std::u16string AllFields(const DriverVersions& v) {
 
 TEST(FileVersionTest, OnlyElxstorPresent) {
   Scenario s;
-  s.WritePe(s.DriversDir() + u"elxstor.SYS", Version(7, 1, 12, 0));
+  s.WritePe(s.DriversDir() + u"elxstor.SYS", FileVersion(7, 1, 12, 0));
   s.Apply();
   DriverVersions v;
   std::memset(&v, 0x3F, sizeof v);  // every field unterminated junk before the call
@@ -44,13 +36,13 @@ TEST(FileVersionTest, OnlyElxstorPresent) {
 
 TEST(FileVersionTest, FileVersionNotProductVersionAndAllDigits) {
   Scenario s;
-  tools::VersionSpec versionSpec = Version(65535, 65535, 65535, 65535);
+  tools::VersionSpec versionSpec = FileVersion(65535, 65535, 65535, 65535);
   versionSpec.productVersion[0] = 9;
   s.WritePe(s.DriversDir() + u"ql2300.sys", versionSpec);
-  tools::VersionSpec marker = Version(1, 0, 2, 4);
+  tools::VersionSpec marker = FileVersion(1, 0, 2, 4);
   marker.productVersion[0] = 2;
   s.WritePe(s.MarkerDir() + u"Vardane64.exe", marker);
-  s.WritePe(s.SystemDir() + u"\\Vardane.exe", Version(3, 3, 3, 3));  // wrong folder: not a marker
+  s.WritePe(s.SystemDir() + u"\\Vardane.exe", FileVersion(3, 3, 3, 3));  // wrong folder: not a marker
   s.Apply();
   CSystemProbe probe;
   DriverVersions d{};
@@ -93,7 +85,7 @@ TEST(FileVersionTest, EmptyPathReadsNothing) {
 
 TEST(FileVersionTest, StringsOnlyFromTheUsEnglishUnicodeTable) {
   Scenario s;
-  tools::VersionSpec us = Version(1, 2, 3, 4);
+  tools::VersionSpec us = FileVersion(1, 2, 3, 4);
   us.strings = {{u"CompanyName", u"Korvane"}, {u"InternalName", u"lpx"}};
   tools::VersionSpec german = us;
   german.language = 0x0407;
@@ -119,7 +111,7 @@ TEST(FileVersionTest, StringsOnlyFromTheUsEnglishUnicodeTable) {
 
 TEST(FileVersionTest, SecondLookupClearsARemovedDriver) {
   Scenario s;
-  s.WritePe(s.DriversDir() + u"carnel.sys", Version(2, 0, 0, 1));
+  s.WritePe(s.DriversDir() + u"carnel.sys", FileVersion(2, 0, 0, 1));
   s.Apply();
   CSystemProbe probe;
   DriverVersions v{};

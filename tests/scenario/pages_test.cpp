@@ -14,17 +14,9 @@
 namespace {
 
 using namespace testing_support;
+using tools::FileVersion;
 
 const std::u16string kServices = u"SYSTEM\\CurrentControlSet\\Services\\";
-
-tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec versionSpec;
-  versionSpec.fileVersion[0] = a;
-  versionSpec.fileVersion[1] = b;
-  versionSpec.fileVersion[2] = c;
-  versionSpec.fileVersion[3] = d;
-  return versionSpec;
-}
 
 std::string PagesNow() { return app::PagesAsText(app::StartupPages().SheetPages()); }
 
@@ -65,8 +57,8 @@ TEST(PagesTest, EachDriverAloneShowsItsPageWithItsDefaults) {
     SCOPED_TRACE(text::ToUtf8(c.driverFile));
     Scenario s;
     if (IsSixtyFourBit(s)) GTEST_SKIP() << "the system has SysWow64: markers would be the 64-bit ones";
-    s.WritePe(s.DriversDir() + c.driverFile, Version(5, 30, 1, 7));
-    s.WritePe(s.MarkerDir() + c.markerFile, Version(2, 0, 0, 1));
+    s.WritePe(s.DriversDir() + c.driverFile, FileVersion(5, 30, 1, 7));
+    s.WritePe(s.MarkerDir() + c.markerFile, FileVersion(2, 0, 0, 1));
     s.Apply();
     EXPECT_EQ(PagesNow(), GoldenPagesText({c.page, NoMisc()}));
   }
@@ -87,12 +79,12 @@ TEST(PagesTest, AllDriversShowAllPagesInTabOrder) {
   Scenario s;
   if (IsSixtyFourBit(s)) GTEST_SKIP() << "the system has SysWow64: markers would be the 64-bit ones";
   for (const char16_t* file : {u"Zolvanta.sys", u"ELXSTOR.sys", u"lpxnds.sys", u"vexa2300.sys", u"ql2300.sys"}) {
-    s.WritePe(s.DriversDir() + file, Version(7, 1, 12, 0));
+    s.WritePe(s.DriversDir() + file, FileVersion(7, 1, 12, 0));
   }
-  s.WritePe(s.DriversDir() + u"Sollin.sys", Version(3, 5, 0, 13));
+  s.WritePe(s.DriversDir() + u"Sollin.sys", FileVersion(3, 5, 0, 13));
   for (const char16_t* file : {u"Pellwyn.exe", u"Vardane.exe", u"Quillon.exe", u"Gallond.exe", u"Morrisk.exe",
                                u"Tavish.exe"}) {
-    s.WritePe(s.MarkerDir() + file, Version(1, 0, 2, 4));
+    s.WritePe(s.MarkerDir() + file, FileVersion(1, 0, 2, 4));
   }
   const std::u16string device = u"\\Parameters\\Device";
   s.SetString(kServices + u"ZOLVANTA" + device, u"DriverParameter", u"NodeTimeout=60;QueueDepth=32;QueueTarget=1");
@@ -140,13 +132,13 @@ TEST(PagesTest, AllDriversShowAllPagesInTabOrder) {
 TEST(PagesTest, SixtyFourBitSystemWithOnlyThirtyTwoBitMarkers) {
   Scenario s;
   s.MakeDir(s.WindowsDir() + u"\\SysWow64");
-  s.WritePe(s.DriversDir() + u"Zolvanta.sys", Version(5, 0, 0, 1));
-  s.WritePe(s.DriversDir() + u"vexa2300.sys", Version(9, 1, 0, 0));
-  s.WritePe(s.DriversDir() + u"ELXSTOR.sys", Version(7, 0, 0, 0));
-  s.WritePe(s.MarkerDir() + u"Pellwyn.exe", Version(1, 1, 1, 1));
-  s.WritePe(s.MarkerDir() + u"Gallond.exe", Version(1, 2, 3, 4));
-  s.WritePe(s.MarkerDir() + u"Vardane.exe", Version(1, 1, 1, 1));
-  s.WritePe(s.MarkerDir() + u"Vardane64.exe", Version(4, 3, 2, 1));
+  s.WritePe(s.DriversDir() + u"Zolvanta.sys", FileVersion(5, 0, 0, 1));
+  s.WritePe(s.DriversDir() + u"vexa2300.sys", FileVersion(9, 1, 0, 0));
+  s.WritePe(s.DriversDir() + u"ELXSTOR.sys", FileVersion(7, 0, 0, 0));
+  s.WritePe(s.MarkerDir() + u"Pellwyn.exe", FileVersion(1, 1, 1, 1));
+  s.WritePe(s.MarkerDir() + u"Gallond.exe", FileVersion(1, 2, 3, 4));
+  s.WritePe(s.MarkerDir() + u"Vardane.exe", FileVersion(1, 1, 1, 1));
+  s.WritePe(s.MarkerDir() + u"Vardane64.exe", FileVersion(4, 3, 2, 1));
   s.Apply();
   EXPECT_EQ(PagesNow(),
             GoldenPagesText({
@@ -206,7 +198,7 @@ const char kAddRegSecondInf[] =
 TEST(MiscPageTest, SollinVersionAndTarnServiceAreIndependent) {
   {
     Scenario s;
-    s.WritePe(s.DriversDir() + u"Sollin.sys", Version(3, 5, 0, 13));
+    s.WritePe(s.DriversDir() + u"Sollin.sys", FileVersion(3, 5, 0, 13));
     s.Apply();
     EXPECT_EQ(PagesNow(), GoldenPagesText({MiscPage("3.5.0.13", false, Tevo::None)}));
   }

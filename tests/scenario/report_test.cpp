@@ -17,6 +17,7 @@
 namespace {
 
 using testing_support::Scenario;
+using tools::FileVersion;
 
 const char16_t kServices[] = u"SYSTEM\\CurrentControlSet\\Services\\";
 
@@ -29,15 +30,6 @@ os::SYSTEMTIME NineOFiveAndThree() {
   t.wMinute = 5;
   t.wSecond = 3;
   return t;
-}
-
-tools::VersionSpec Version(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
-  tools::VersionSpec versionSpec;
-  versionSpec.fileVersion[0] = a;
-  versionSpec.fileVersion[1] = b;
-  versionSpec.fileVersion[2] = c;
-  versionSpec.fileVersion[3] = d;
-  return versionSpec;
 }
 
 std::string Crlf(std::string_view golden) {
@@ -150,22 +142,22 @@ class ReportTest : public ::testing::Test {
 void EveryDriverMachine(Scenario& s) {
   s.CreateKey(u"SOFTWARE\\WOW6432Node");
   const std::u16string drivers = s.DriversDir();
-  s.WritePe(drivers + u"Zolvanta.sys", Version(5, 1, 0, 2));
-  s.WritePe(drivers + u"lpxnds.sys", Version(6, 0, 1, 1));
-  s.WritePe(drivers + u"ELXSTOR.sys", Version(7, 1, 12, 0));
-  s.WritePe(drivers + u"vexa2300.sys", Version(9, 1, 2, 3));
-  s.WritePe(drivers + u"ql2300.sys", Version(9, 1, 4, 10));
-  s.WritePe(drivers + u"Sollin.sys", Version(3, 6, 2, 465));
-  s.WritePe(drivers + u"carnel.sys", Version(2, 0, 0, 1));
+  s.WritePe(drivers + u"Zolvanta.sys", FileVersion(5, 1, 0, 2));
+  s.WritePe(drivers + u"lpxnds.sys", FileVersion(6, 0, 1, 1));
+  s.WritePe(drivers + u"ELXSTOR.sys", FileVersion(7, 1, 12, 0));
+  s.WritePe(drivers + u"vexa2300.sys", FileVersion(9, 1, 2, 3));
+  s.WritePe(drivers + u"ql2300.sys", FileVersion(9, 1, 4, 10));
+  s.WritePe(drivers + u"Sollin.sys", FileVersion(3, 6, 2, 465));
+  s.WritePe(drivers + u"carnel.sys", FileVersion(2, 0, 0, 1));
 
   const std::u16string markers = s.MarkerDir();
-  s.WritePe(markers + u"Hestrel64.exe", Version(1, 0, 0, 1));
-  s.WritePe(markers + u"Morrisk64.exe", Version(1, 0, 0, 2));
-  s.WritePe(markers + u"Tavish64.exe", Version(1, 0, 0, 3));
-  s.WritePe(markers + u"Pellwyn64.exe", Version(1, 0, 0, 5));
-  s.WritePe(markers + u"Quillon64.exe", Version(1, 0, 0, 6));
-  s.WritePe(markers + u"Vardane64.exe", Version(1, 0, 0, 7));
-  s.WritePe(markers + u"Hestrel.exe", Version(2, 0, 0, 0));  // 32-bit marker: not listed on 64-bit Windows
+  s.WritePe(markers + u"Hestrel64.exe", FileVersion(1, 0, 0, 1));
+  s.WritePe(markers + u"Morrisk64.exe", FileVersion(1, 0, 0, 2));
+  s.WritePe(markers + u"Tavish64.exe", FileVersion(1, 0, 0, 3));
+  s.WritePe(markers + u"Pellwyn64.exe", FileVersion(1, 0, 0, 5));
+  s.WritePe(markers + u"Quillon64.exe", FileVersion(1, 0, 0, 6));
+  s.WritePe(markers + u"Vardane64.exe", FileVersion(1, 0, 0, 7));
+  s.WritePe(markers + u"Hestrel.exe", FileVersion(2, 0, 0, 0));  // 32-bit marker: not listed on 64-bit Windows
 
   const std::u16string device = u"\\Parameters\\Device";
   s.SetString(kServices + std::u16string(u"ZOLVANTA") + device, u"DriverParameter",
@@ -220,9 +212,9 @@ TEST_F(ReportTest, EveryDriverPresentOn64BitWindows) {
 
 TEST_F(ReportTest, ThirtyTwoBitMarkersFound) {
   if (Is64Bit()) GTEST_SKIP() << "this machine counts as 64-bit Windows (a 64-bit Wine prefix)";
-  s.WritePe(s.MarkerDir() + u"Gallond.exe", Version(4, 3, 2, 1));
-  s.WritePe(s.MarkerDir() + u"Quillon.exe", Version(1, 2, 0, 0));
-  s.WritePe(s.MarkerDir() + u"Quillon64.exe", Version(9, 9, 9, 9));
+  s.WritePe(s.MarkerDir() + u"Gallond.exe", FileVersion(4, 3, 2, 1));
+  s.WritePe(s.MarkerDir() + u"Quillon.exe", FileVersion(1, 2, 0, 0));
+  s.WritePe(s.MarkerDir() + u"Quillon64.exe", FileVersion(9, 9, 9, 9));
   Run();
   std::string report = Report();
   EXPECT_NE(report.find("\r\nGallond.exe:                     Version \"4.3.2.1\" of the version file was found. "
@@ -235,7 +227,7 @@ TEST_F(ReportTest, ThirtyTwoBitMarkersFound) {
 }
 
 TEST_F(ReportTest, VexaWithUnreadableParametersShowsOnlyItsVersion) {
-  Driver(u"vexa2300.sys", Version(9, 1, 2, 3));
+  Driver(u"vexa2300.sys", FileVersion(9, 1, 2, 3));
   s.SetDword(ParameterKey(u"vexa2300"), u"MaximumSGList", 70);  // key present, no DriverParameter
   WriteCatalogInf(s, u"oem30.inf", "ql2300.cat");
   Run();
@@ -257,7 +249,7 @@ TEST_F(ReportTest, QlogicSectionWithParametersButNoDriverFileHoldsOnlyItsFrame) 
 }
 
 TEST_F(ReportTest, VexaInfsAreFoundByTheQl2300Catalog) {
-  Driver(u"vexa2300.sys", Version(9, 1, 2, 3));
+  Driver(u"vexa2300.sys", FileVersion(9, 1, 2, 3));
   s.SetString(ParameterKey(u"vexa2300"), u"DriverParameter", u"A=1;B=2;C=3");
   WriteCatalogInf(s, u"oem31.inf", "vexa2300.cat");
   WriteCatalogInf(s, u"oem32.inf", "QL2300.CAT");
@@ -272,7 +264,7 @@ TEST_F(ReportTest, VexaInfsAreFoundByTheQl2300Catalog) {
 }
 
 TEST_F(ReportTest, NoMatchingInfSkipsTheCompanion) {
-  Driver(u"Zolvanta.sys", Version(5, 1, 0, 2));
+  Driver(u"Zolvanta.sys", FileVersion(5, 1, 0, 2));
   WriteCatalogInf(s, u"oem40.inf", "Lpsimdev.cat");
   Run();
   std::string section = Section(Report(), "ZOLVANTA Section");
@@ -289,17 +281,17 @@ TEST_F(ReportTest, TandrelVersionTable) {
     const char* piece;
   };
   const Case cases[] = {
-      {Version(3, 5, 0, 120), "Tandrel 3.1a (Possible SP1)"},  // substring of 3.5.0.12, first match wins
-      {Version(3, 5, 0, 13), "Tandrel 3.1a (SP2 or SR1)"},
-      {Version(3, 5, 20, 8), "Tandrel 3.1B (OVRA1000)"},
-      {Version(3, 2, 0, 17), "Tandrel 3.1A (Possible SP1 for 4xxx)"},
-      {Version(3, 5, 0, 19), "Tandrel 3.1A (SP3)"},
-      {Version(3, 6, 2, 465), "Tandrel v4.0"},
-      {Version(3, 6, 2, 467), "Tandrel 4.0 (SP1)"},
-      {Version(3, 6, 3, 1), "Tandrel 4.0(SP1 or greater)"},
-      {Version(4, 0, 0, 0), "Tandrel 4.0(SP1 or greater)"},
-      {Version(3, 6, 2, 400), "Tandrel 3.1a or older."},
-      {Version(1, 0, 0, 0), "Tandrel 3.1a or older."},
+      {FileVersion(3, 5, 0, 120), "Tandrel 3.1a (Possible SP1)"},  // substring of 3.5.0.12, first match wins
+      {FileVersion(3, 5, 0, 13), "Tandrel 3.1a (SP2 or SR1)"},
+      {FileVersion(3, 5, 20, 8), "Tandrel 3.1B (OVRA1000)"},
+      {FileVersion(3, 2, 0, 17), "Tandrel 3.1A (Possible SP1 for 4xxx)"},
+      {FileVersion(3, 5, 0, 19), "Tandrel 3.1A (SP3)"},
+      {FileVersion(3, 6, 2, 465), "Tandrel v4.0"},
+      {FileVersion(3, 6, 2, 467), "Tandrel 4.0 (SP1)"},
+      {FileVersion(3, 6, 3, 1), "Tandrel 4.0(SP1 or greater)"},
+      {FileVersion(4, 0, 0, 0), "Tandrel 4.0(SP1 or greater)"},
+      {FileVersion(3, 6, 2, 400), "Tandrel 3.1a or older."},
+      {FileVersion(1, 0, 0, 0), "Tandrel 3.1a or older."},
   };
   for (const Case& c : cases) {
     Driver(u"Sollin.sys", c.version);
@@ -365,7 +357,7 @@ TEST_F(ReportTest, OperatingSystemLine) {
 TEST_F(ReportTest, NtFourReadsTheLp6nds35Key) {
   if (!s.CanSetOsVersion()) GTEST_SKIP() << "the Windows version cannot be changed per test here";
   s.SetOsVersion(4, 0);
-  Driver(u"Zolvanta.sys", Version(5, 1, 0, 2));
+  Driver(u"Zolvanta.sys", FileVersion(5, 1, 0, 2));
   s.SetString(ParameterKey(u"Lp6nds35"), u"DriverParameter", u"NodeTimeOut=60");
   s.SetDword(ParameterKey(u"Lp6nds35"), u"NumberOfRequests", 77);
   s.SetDword(ParameterKey(u"ZOLVANTA"), u"NumberOfRequests", 88);
@@ -378,7 +370,7 @@ TEST_F(ReportTest, NtFourReadsTheLp6nds35Key) {
 // The QLogic family's scatter-gather line shows MaximumSGList as set in the
 // driver's key, or the drivers' own default of 65 when the key sets none.
 TEST_F(ReportTest, QlogicScatterGatherLine) {
-  Driver(u"ql2300.sys", Version(9, 1, 4, 10));
+  Driver(u"ql2300.sys", FileVersion(9, 1, 4, 10));
   s.SetString(ParameterKey(u"ql2300"), u"DriverParameter", u"RstBus=1");
   s.SetDword(ParameterKey(u"ql2300"), u"NumberOfRequests", 300);
   Run();
@@ -396,8 +388,8 @@ TEST_F(ReportTest, QlogicScatterGatherLine) {
 // A present driver whose setting text is missing still gets its block: the
 // counts the key holds, else the reader's defaults, and nothing classified.
 TEST_F(ReportTest, DetailsWithoutSettingText) {
-  Driver(u"lpxnds.sys", Version(6, 0, 1, 1));
-  Driver(u"ELXSTOR.sys", Version(7, 1, 12, 0));
+  Driver(u"lpxnds.sys", FileVersion(6, 0, 1, 1));
+  Driver(u"ELXSTOR.sys", FileVersion(7, 1, 12, 0));
   s.SetDword(ParameterKey(u"Lpxnds"), u"MaximumSGList", 64);
   Run();
   std::string report = Report();

@@ -213,4 +213,13 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec) {
   return pe;
 }
 
+VersionSpec FileVersion(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d) {
+  VersionSpec versionSpec;
+  versionSpec.fileVersion[0] = a;
+  versionSpec.fileVersion[1] = b;
+  versionSpec.fileVersion[2] = c;
+  versionSpec.fileVersion[3] = d;
+  return versionSpec;
+}
+
 }  // namespace tools

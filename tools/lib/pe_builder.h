@@ -21,4 +21,7 @@ struct VersionSpec {
 
 std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec);
 
+// A description whose file version is a.b.c.d, everything else default.
+VersionSpec FileVersion(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d);
+
 }  // namespace tools
