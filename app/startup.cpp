@@ -1,31 +1,27 @@
 #include "app/startup.h"
 
-#include "app/fairlock_dlg.h"
+#include "pages/page_lines.h"
 
 namespace app {
-namespace {
 
-template <typename Page>
-SheetPage ViewOf(const Page& page) {
-  return SheetPage{page.TemplateId(), page.Caption(), page.Texts()};
+StartupPages::StartupPages() { pages::DetectAdapters(presence_); }
+
+std::vector<ui::CPropertyPage*> StartupPages::SheetOrder() {
+  std::vector<ui::CPropertyPage*> result;
+  if (presence_.bZolvanta) result.push_back(&zol);
+  if (presence_.bLpxScsiPort) result.push_back(&lpx);
+  if (presence_.bElxStorPort) result.push_back(&elx);
+  if (presence_.bVexa2300) result.push_back(&vexa);
+  if (presence_.bQlScsiPort) result.push_back(&qlScsi);
+  if (presence_.bQlStorPort) result.push_back(&qlStor);
+  result.push_back(&misc);
+  return result;
 }
 
-}  // namespace
-
-StartupPages::StartupPages() {
-  CFairlockDlg dialog;
-  dialog.DetectAdapters(presence_);
-}
-
-std::vector<SheetPage> StartupPages::SheetPages() const {
+std::vector<SheetPage> StartupPages::SheetPages() {
   std::vector<SheetPage> result;
-  if (presence_.bZolvanta) result.push_back(ViewOf(zol));
-  if (presence_.bLpxScsiPort) result.push_back(ViewOf(lpx));
-  if (presence_.bElxStorPort) result.push_back(ViewOf(elx));
-  if (presence_.bVexa2300) result.push_back(ViewOf(vexa));
-  if (presence_.bQlScsiPort) result.push_back(ViewOf(qlScsi));
-  if (presence_.bQlStorPort) result.push_back(ViewOf(qlStor));
-  result.push_back(ViewOf(misc));
+  for (ui::CPropertyPage* page : SheetOrder())
+    result.push_back(SheetPage{page->Template().id, page->Caption(), pages::ExchangedTexts(*page)});
   return result;
 }
 

@@ -1,6 +1,6 @@
-// Start-up without windows: all seven pages constructed (and so every probe
-// run, the trace file written first), the adapters detected, and the sheet's
-// pages listed in tab order.
+// The pages of one run: all seven constructed (and so every probe run, the
+// trace file written first), the adapters detected, and the sheet's pages
+// listed in tab order.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "pages/adapter_presence.h"
 #include "pages/control_text.h"
 #include "pages/misc_page.h"
+#include "platform/ui.h"
 
 namespace app {
 
@@ -31,9 +32,13 @@ class StartupPages {
 
   // The present adapter pages in tab order (Zolvanta, Emulex ScsiPort, Emulex
   // StorPort, vexa2300, QLogic ScsiPort, QLogic StorPort), then Miscellaneous.
-  std::vector<SheetPage> SheetPages() const;
+  std::vector<ui::CPropertyPage*> SheetOrder();
 
-  // Members are constructed in declaration order: that is the probing order.
+  // The same pages with the texts their data exchange shows.
+  std::vector<SheetPage> SheetPages();
+
+  // Members are constructed in declaration order: that is the probing order;
+  // they are destroyed in the reverse order.
   pages::CZolPage zol;
   pages::CElxPage elx;
   pages::CLpxPage lpx;

@@ -1,6 +1,7 @@
 #include "pages/adapter_pages.h"
 
 #include "pages/page_lines.h"
+#include "pages/page_templates.h"
 #include "pages/page_param_text.h"
 #include "probes/system_probe.h"
 #include "probes/system_paths.h"
@@ -26,7 +27,7 @@ std::u16string ChosenKorvaneLine(const char16_t* marker32, const char16_t (&vers
 
 }  // namespace
 
-CZolPage::CZolPage() {
+CZolPage::CZolPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   CSystemProbe probe;
   CVexaDebugFile trace;
   MarkerVersions markers{};
@@ -44,15 +45,17 @@ CZolPage::CZolPage() {
   m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), u"QueueTarget:        \"0\"");
 }
 
-std::u16string CZolPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CZolPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueTarget, &m_strNumberOfRequests, &m_strQueueDepth,
-                                     &m_strMaximumSGList});
+void CZolPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1002, m_strConfiguration);
+  ui::DDX_Text(pDX, 1001, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1006, m_strMaximumSGList);
+  ui::DDX_Text(pDX, 1005, m_strNumberOfRequests);
+  ui::DDX_Text(pDX, 1004, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1000, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1041, m_strQueueTarget);
 }
 
-CElxPage::CElxPage() {
+CElxPage::CElxPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   CSystemProbe probe;
   MarkerVersions markers{};
   probe.GetMarkerVersions(markers);
@@ -68,14 +71,16 @@ CElxPage::CElxPage() {
   m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), u"QueueTarget:        \"0\"");
 }
 
-std::u16string CElxPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CElxPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueTarget, &m_strNumFcpContext, &m_strQueueDepth});
+void CElxPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1009, m_strConfiguration);
+  ui::DDX_Text(pDX, 1008, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1011, m_strNumFcpContext);
+  ui::DDX_Text(pDX, 1010, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1007, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1041, m_strQueueTarget);
 }
 
-CVexaPage::CVexaPage() {
+CVexaPage::CVexaPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   CSystemProbe probe;
   MarkerVersions markers{};
   probe.GetMarkerVersions(markers);
@@ -92,15 +97,17 @@ CVexaPage::CVexaPage() {
   m_strMaximumSGList = WithDefault(FieldText(params.szMaximumSGList), u"MaximumSGList:        \"65\"");
 }
 
-std::u16string CVexaPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CVexaPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueDepth, &m_strNumberOfRequests, &m_strResetBus,
-                                     &m_strMaximumSGList});
+void CVexaPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1015, m_strConfiguration);
+  ui::DDX_Text(pDX, 1014, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1018, m_strMaximumSGList);
+  ui::DDX_Text(pDX, 1017, m_strNumberOfRequests);
+  ui::DDX_Text(pDX, 1016, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1013, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1048, m_strResetBus);
 }
 
-CLpxPage::CLpxPage() {
+CLpxPage::CLpxPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   CSystemProbe probe;
   MarkerVersions markers{};
   probe.GetMarkerVersions(markers);
@@ -117,12 +124,14 @@ CLpxPage::CLpxPage() {
   m_strQueueTarget = FieldText(params.szQueueTarget);
 }
 
-std::u16string CLpxPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CLpxPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueTarget, &m_strNumberOfRequests, &m_strQueueDepth,
-                                     &m_strMaximumSGList});
+void CLpxPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1021, m_strConfiguration);
+  ui::DDX_Text(pDX, 1020, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1024, m_strMaximumSGList);
+  ui::DDX_Text(pDX, 1023, m_strNumberOfRequests);
+  ui::DDX_Text(pDX, 1022, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1019, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1043, m_strQueueTarget);
 }
 
 namespace {
@@ -154,28 +163,32 @@ std::u16string MarkerLine(const char16_t* marker32, const char16_t* marker64, bo
 
 }  // namespace
 
-CQlScsiPage::CQlScsiPage() {
+CQlScsiPage::CQlScsiPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   FillQLogicPage(*this, kQlScsiPort, MarkerLine(u"Morrisk.exe", u"Morrisk64.exe", false));
 }
 
-std::u16string CQlScsiPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CQlScsiPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueDepth, &m_strNumberOfRequests, &m_strResetBus,
-                                     &m_strMaximumSGList});
+void CQlScsiPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1031, m_strConfiguration);
+  ui::DDX_Text(pDX, 1030, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1034, m_strMaximumSGList);
+  ui::DDX_Text(pDX, 1033, m_strNumberOfRequests);
+  ui::DDX_Text(pDX, 1032, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1029, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1046, m_strResetBus);
 }
 
-CQlStorPage::CQlStorPage() {
+CQlStorPage::CQlStorPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   FillQLogicPage(*this, kQlStorPort, MarkerLine(u"Tavish.exe", u"Tavish64.exe", true));
 }
 
-std::u16string CQlStorPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CQlStorPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strKorvaneVersion, &m_strDriverVersion, &m_strConfiguration,
-                                     &m_strQueueDepth, &m_strNumberOfRequests, &m_strResetBus,
-                                     &m_strMaximumSGList});
+void CQlStorPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1037, m_strConfiguration);
+  ui::DDX_Text(pDX, 1036, m_strDriverVersion);
+  ui::DDX_Text(pDX, 1040, m_strMaximumSGList);
+  ui::DDX_Text(pDX, 1039, m_strNumberOfRequests);
+  ui::DDX_Text(pDX, 1038, m_strQueueDepth);
+  ui::DDX_Text(pDX, 1035, m_strKorvaneVersion);
+  ui::DDX_Text(pDX, 1047, m_strResetBus);
 }
 
 }  // namespace pages

@@ -6,18 +6,20 @@
 #include <string>
 
 #include "pages/control_text.h"
+#include "pages/page_lines.h"
+#include "platform/ui.h"
 
 namespace pages {
 
 // Zolvanta ScsiPort driver, template 130, driver index 1. Its construction is
 // bracketed by the trace object, so every run leaves the two trace lines.
-class CZolPage {
+class CZolPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 130;
   CZolPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -26,16 +28,19 @@ class CZolPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strQueueTarget;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 // Emulex StorPort driver (elxstor), template 132, driver index 4.
-class CElxPage {
+class CElxPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 132;
   CElxPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -43,16 +48,19 @@ class CElxPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strQueueTarget;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 // vexa2300 driver, template 133, driver index 10; always reads Gallond.exe.
-class CVexaPage {
+class CVexaPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 133;
   CVexaPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -61,17 +69,20 @@ class CVexaPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strResetBus;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 // Emulex ScsiPort driver (Lpxnds), template 131, driver index 6; shows every
 // parameter line as formatted, without defaults.
-class CLpxPage {
+class CLpxPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 131;
   CLpxPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -80,16 +91,19 @@ class CLpxPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strQueueTarget;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 // QLogic ScsiPort driver (ql2300, "DriverParameters"), template 134, driver index 7.
-class CQlScsiPage {
+class CQlScsiPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 134;
   CQlScsiPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -98,16 +112,19 @@ class CQlScsiPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strResetBus;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 // QLogic StorPort driver (ql2300, "DriverParameter"), template 135, driver index 8.
-class CQlStorPage {
+class CQlStorPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 135;
   CQlStorPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -116,6 +133,9 @@ class CQlStorPage {
   std::u16string m_strQueueDepth;
   std::u16string m_strKorvaneVersion;
   std::u16string m_strResetBus;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 }  // namespace pages

@@ -1,6 +1,7 @@
 #include "pages/misc_page.h"
 
 #include "pages/page_lines.h"
+#include "pages/page_templates.h"
 #include "platform/text.h"
 #include "probes/oem_inf.h"
 #include "probes/registry_key.h"
@@ -18,7 +19,7 @@ int CountTevoInfs(const char16_t* section, const char16_t* key) {
 
 }  // namespace
 
-CMiscPage::CMiscPage() {
+CMiscPage::CMiscPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
   {
     CSystemProbe probe;
     DriverVersions drivers{};
@@ -48,10 +49,11 @@ CMiscPage::CMiscPage() {
   }
 }
 
-std::u16string CMiscPage::Caption() const { return TemplateCaption(kTemplateId); }
-
-ControlTexts CMiscPage::Texts() const {
-  return TemplateTexts(kTemplateId, {&m_strTandrel, &m_strSollinVersion, &m_strTarnService, &m_strTevoCCL});
+void CMiscPage::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Text(pDX, 1028, m_strTevoCCL);
+  ui::DDX_Text(pDX, 1027, m_strTarnService);
+  ui::DDX_Text(pDX, 1026, m_strSollinVersion);
+  ui::DDX_Text(pDX, 1025, m_strTandrel);
 }
 
 }  // namespace pages

@@ -5,21 +5,26 @@
 #include <string>
 
 #include "pages/control_text.h"
+#include "pages/page_lines.h"
+#include "platform/ui.h"
 
 namespace pages {
 
-class CMiscPage {
+class CMiscPage : public ui::CPropertyPage {
  public:
   static constexpr int kTemplateId = 136;
   CMiscPage();
   int TemplateId() const { return kTemplateId; }
-  std::u16string Caption() const;
-  ControlTexts Texts() const;
+  // The texts as the data exchange puts them, in template order.
+  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strTevoCCL;
   std::u16string m_strTarnService;
   std::u16string m_strSollinVersion;
   std::u16string m_strTandrel;
+
+ protected:
+  void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
 }  // namespace pages

@@ -31,28 +31,18 @@ std::u16string WithDefault(std::u16string_view line, std::u16string_view fallbac
   return std::u16string(text::Contains(line, u"N/A") ? fallback : line);
 }
 
-}  // namespace pages
-
-#include "pages/page_templates.h"
-
-namespace pages {
-
-ControlTexts TemplateTexts(int templateId, std::initializer_list<const std::u16string*> texts) {
+ControlTexts ExchangedTexts(ui::CDialog& page) {
+  ControlTexts exchanged;
+  page.ExchangeTexts([&exchanged](int id, const std::u16string& text) { exchanged.push_back(ControlText{id, text}); });
   ControlTexts result;
-  const PageTemplate* t = FindPageTemplate(templateId);
-  if (t == nullptr) return result;
-  auto next = texts.begin();
-  for (std::size_t i = 0; i < t->count && next != texts.end(); ++i) {
-    if (t->controls[i].kind != ControlKind::StaticText) continue;
-    result.push_back(ControlText{t->controls[i].id, **next});
-    ++next;
+  const ui::DialogTemplate& t = page.Template();
+  for (std::size_t i = 0; i < t.count; ++i) {
+    if (t.controls[i].kind != ui::ControlKind::StaticText) continue;
+    for (const ControlText& c : exchanged) {
+      if (c.id == t.controls[i].id) result.push_back(c);
+    }
   }
   return result;
-}
-
-std::u16string TemplateCaption(int templateId) {
-  const PageTemplate* t = FindPageTemplate(templateId);
-  return t != nullptr ? std::u16string(t->caption) : std::u16string();
 }
 
 }  // namespace pages

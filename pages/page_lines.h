@@ -27,16 +27,13 @@ std::u16string_view FieldText(const char16_t (&field)[N]) {
 
 }  // namespace pages
 
-#include <initializer_list>
-
 #include "pages/control_text.h"
+#include "platform/ui.h"
 
 namespace pages {
 
-// Pairs the texts, given in template order, with the ids of the template's text controls.
-ControlTexts TemplateTexts(int templateId, std::initializer_list<const std::u16string*> texts);
-
-// The template's caption (the tab's text).
-std::u16string TemplateCaption(int templateId);
+// The texts `page`'s data exchange puts into its controls, in the order of
+// the text controls in its template.
+ControlTexts ExchangedTexts(ui::CDialog& page);
 
 }  // namespace pages

@@ -90,7 +90,7 @@ const TemplateControl kMisc[] = {
 
 template <std::size_t N>
 constexpr PageTemplate Make(int id, const char16_t* caption, const TemplateControl (&controls)[N]) {
-  return PageTemplate{id, caption, 294, 148, controls, N};
+  return PageTemplate{id, caption, 294, 148, controls, N, 0};
 }
 
 const PageTemplate kTemplates[] = {

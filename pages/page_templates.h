@@ -5,26 +5,14 @@
 
 #include <cstddef>
 
+#include "platform/dialog_template.h"
+
 namespace pages {
 
-enum class ControlKind { GroupBox, StaticText };
-
-struct TemplateControl {
-  int id;                // -1 for controls without an id (the group boxes)
-  ControlKind kind;
-  const char16_t* text;  // initial (placeholder) text
-  int x, y, cx, cy;      // dialog units
-};
-
-struct PageTemplate {
-  int id;
-  const char16_t* caption;  // also the tab's text
-  int cx, cy;
-  const TemplateControl* controls;  // group boxes first, then the texts top to bottom, left to right
-  std::size_t count;
-};
-
-constexpr int kNoControlId = -1;
+using ui::ControlKind;
+using ui::kNoControlId;
+using ui::TemplateControl;
+using PageTemplate = ui::DialogTemplate;
 
 // Templates 130..136, in id order.
 const PageTemplate* PageTemplates(std::size_t* count);
