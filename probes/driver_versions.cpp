@@ -2,6 +2,7 @@
 #include "platform/os.h"
 #include "platform/text.h"
 #include "probes/file_version_reader.h"
+#include "probes/fs_redirection.h"
 #include "probes/system_probe.h"
 #include "report/text_file.h"
 
@@ -25,6 +26,7 @@ void CSystemProbe::GetDriverVersions(DriverVersions& v) {
   char16_t directory[260] = {};
   os::GetSystemDirectoryW(directory, 260);
   text::Append(directory, u"\\Drivers\\");
+  CFileSystemRedirectionOff realDriversFolder;
   GetFileVersionString(directory, u"lp6nds35.sys", v.lp6nds35);
   GetFileVersionString(directory, u"ELXSTOR.sys", v.elxstor);
   GetFileVersionString(directory, u"lpxnds.sys", v.lpxnds);
