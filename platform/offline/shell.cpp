@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/offline/image_files.h"
+#include "platform/offline/terminal_session.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
@@ -29,6 +31,41 @@ std::string Decode(const std::vector<std::uint8_t>& bytes) {
     if (c != '\r') out += c;
   return out;
 }
+
+// While a pager has the terminal: the screens are suspended, and Ctrl-C and
+// Ctrl-\\ are the pager's business, not ours (as system() has it).
+class PagerTerminal {
+ public:
+  explicit PagerTerminal(bool active) : active_(active) {
+    if (!active_) return;
+    terminal::Suspend();
+    struct sigaction ignore;
+    std::memset(&ignore, 0, sizeof ignore);
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, &oldInt_);
+    sigaction(SIGQUIT, &ignore, &oldQuit_);
+  }
+  ~PagerTerminal() {
+    if (!active_) return;
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGQUIT, &oldQuit_, nullptr);
+    terminal::Resume();
+  }
+  PagerTerminal(const PagerTerminal&) = delete;
+  PagerTerminal& operator=(const PagerTerminal&) = delete;
+
+  // In the child: the signals as the pager expects them.
+  static void DefaultSignals() {
+    signal(SIGINT, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
+  }
+
+ private:
+  bool active_;
+  struct sigaction oldInt_ {};
+  struct sigaction oldQuit_ {};
+};
 
 }  // namespace
 
@@ -71,6 +108,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }
+  PagerTerminal pagerTerminal(terminal);
   pid_t pid = fork();
   if (pid < 0) {
     close(ready[0]);
@@ -82,6 +120,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
   if (pid == 0) {
     close(ready[0]);
     if (terminal) {
+      PagerTerminal::DefaultSignals();
       execlp("sh", "sh", "-c", "exec ${PAGER:-less} \"$1\"", "sh", path, static_cast<char*>(nullptr));
     } else {
       int null = open("/dev/null", O_RDWR);
