@@ -2,12 +2,14 @@
 // one of the commands on it.
 #include <getopt.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/command.h"
+#include "app/fairlock_app.h"
 #include "platform/offline/machine.h"
 #include "platform/text.h"
 
@@ -17,7 +19,7 @@ namespace {
 constexpr const char* kVersion = "quillon 1.0.2.4\n";
 
 constexpr const char* kUsage =
-    "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] COMMAND\n"
+    "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] [COMMAND]\n"
     "\n"
     "Shows the Fibre Channel adapter drivers, version markers and driver parameters of an\n"
     "offline Windows system (a mounted system drive or a copied tree).\n"
@@ -31,8 +33,13 @@ constexpr const char* kUsage =
     "  --output DIR             write the trace file and the report below DIR instead\n"
     "                           of into the image\n"
     "\n"
+    "Without a command, on a terminal: the \"Driver Information\" sheet with a tab for\n"
+    "each page (Left/Right to switch, Enter or Esc to close), then the question whether\n"
+    "to write SysInfo.log, which is then shown with $PAGER (default: less). F2 on the\n"
+    "question opens the About box. Without a terminal a command must be given.\n"
+    "\n"
     "Commands:\n"
-    "  --pages                  print the \"Driver Information\" sheet's pages (the default)\n"
+    "  --pages                  print the \"Driver Information\" sheet's pages\n"
     "  --json                   the same pages as JSON\n"
     "  --versions               list the driver and version-marker file versions\n"
     "  --report [--overwrite|--append]\n"
@@ -42,7 +49,7 @@ constexpr const char* kUsage =
     "  --version                show the program's version\n"
     "\n"
     "Exit status: 0 on success, 1 when the system cannot be read or the report\n"
-    "cannot be written, 2 for a usage error.\n";
+    "cannot be written, 2 for a usage error, 128 + N when ended by signal N.\n";
 
 }  // namespace
 
@@ -94,6 +101,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: --root DIR is required\n%s", kUsage);
     return 2;
   }
+  const bool interactive = command.empty();
+  if (interactive && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
+    std::fputs(
+        "quillon: no command given, and the interactive screens need a terminal on standard input and output;\n"
+        "quillon: use --pages (the pages as text), --report (write SysInfo.log) or --json (the pages as JSON)\n",
+        stderr);
+    return 2;
+  }
   for (const std::string& file : options.regFiles) {
     struct stat st;
     if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -106,5 +121,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: %s\n", error.c_str());
     return 1;
   }
+  if (interactive) return app::RunInteractive();
   return app::RunCommand(command);
 }
