@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds quillon natively and runs the main job over the sample server image.
+# Builds quillon natively and runs the main job over the sample server image:
+# the interactive screens on a terminal, else the pages as text and the report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOB_OPTIONS="--pages"
@@ -8,6 +9,12 @@ cmake -S . -B build/native -DQUILLON_WERROR=ON
 cmake --build build/native -j2
 mkdir -p build/sample-output
 bin="$(find build/native -type f -name quillon -perm -u+x | head -n1)"
+if [ -t 0 ] && [ -t 1 ]; then
+  # On a terminal: the interactive screens (sheet, question, report in a pager).
+  "$bin" --root examples/sample-server --output build/sample-output
+  echo "the report (if you answered YES) is build/sample-output/Halvorn/Version/SysInfo.log"
+  exit 0
+fi
 # shellcheck disable=SC2086
 "$bin" --root examples/sample-server --output build/sample-output $JOB_OPTIONS
 echo
