@@ -97,6 +97,31 @@ TEST_F(CliPagesTest, OutputFolderReceivesTheTraceInstead) {
   std::remove(output.c_str());
 }
 
+// Runs the program with `args` and no terminal anywhere, capturing standard error.
+ProgramRun RunProgramWithoutTerminal(const std::string& args) {
+  ProgramRun run;
+  const std::string command = Quote(std::getenv("QUILLON_PROGRAM")) + " " + args + " </dev/null 2>&1 >/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+TEST_F(CliPagesTest, WithoutACommandOffATerminalItSaysWhichOptionToUse) {
+  Scenario s;
+  s.Apply();
+  const ProgramRun run = RunProgramWithoutTerminal("--root " + Quote(s.HostRoot()));
+  EXPECT_EQ(run.status, 2);
+  for (const char* option : {"--pages", "--report", "--json"})
+    EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+  // Nothing ran: no probe, so no trace file.
+  EXPECT_FALSE(s.Exists(u"C:\\Korvane.log"));
+}
+
 TEST_F(CliPagesTest, UnknownOptionIsAUsageError) {
   Scenario s;
   s.Apply();
