@@ -14,12 +14,19 @@ bash tools/setup-deps.sh || exit 1
 section "native build"
 run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
   run cmake --build build/native -j2 &&
-  { section "native tests"; run ctest --test-dir build/native --output-on-failure; }
+  { section "native tests"; run ctest --test-dir build/native --output-on-failure; } &&
+  { section "terminal end to end (tmux)"; run bash tests/e2e/terminal.sh build/native/quillon; }
 
 section "windows cross build"
 run cmake -S "$SRC" -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-i686.cmake" -DQUILLON_WERROR=ON &&
   run cmake --build build/win32 -j2 &&
-  { section "windows tests (wine)"; run ctest --test-dir build/win32 --output-on-failure; }
+  { section "windows tests (wine; live dialogs in xvfb)"; run env QUILLON_WINE_XVFB=1 ctest --test-dir build/win32 --output-on-failure; }
+if [ -f build/win32/Quillon.exe ]; then
+  section "windows end to end (wine, xvfb)"
+  run bash tools/e2e-wine.sh build/win32
+  section "32-bit program on 64-bit windows (wine64)"
+  run bash tests/e2e/wow64.sh build/win32
+fi
 
 section "fuzz build"
 if run env CC=clang CXX=clang++ cmake -S "$SRC" -B build/fuzz -DQUILLON_FUZZ=ON -DQUILLON_TESTS=OFF &&
