@@ -78,9 +78,10 @@ std::vector<std::wstring> TabTexts(HWND tab) {
     } else {
       HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, pid);
       SIZE_T done = 0;
-      if (process == nullptr || !ReadProcessMemory(process, answered.pszText, text, sizeof text - sizeof(wchar_t), &done))
-        Fail("cannot read the text of tab " + std::to_string(i));
-      CloseHandle(process);
+      const bool read =
+          process != nullptr && ReadProcessMemory(process, answered.pszText, text, sizeof text - sizeof(wchar_t), &done);
+      if (process != nullptr) CloseHandle(process);
+      if (!read) Fail("cannot read the text of tab " + std::to_string(i));
     }
     text[kMaxTabText - 1] = L'\0';
     texts.emplace_back(text);
