@@ -238,6 +238,12 @@ run1() {
   check "run 1: every page matches the Linux build's pages" pages_match
   check "run 1: only OK visible, centred" uia check-buttons
   check "run 1: sheet screenshot" screenshot "Driver Information" sheet
+  local page=1
+  while uia select-page "$page" >/dev/null 2>&1; do
+    check "run 1: sheet page $page screenshot" screenshot "Driver Information" "sheet-page$page"
+    page=$((page + 1))
+  done
+  check "run 1: first page shown again" uia select-page 0
   check "run 1: sheet closed with OK" uia close-sheet ok || return
   check "run 1: main dialog shows its question" uia wait-main || return
   check "run 1: main dialog screenshot" screenshot "Fairlock" main
@@ -277,6 +283,8 @@ run4() {
   check "run 4: sheet shown" uia wait-sheet || return
   check "run 4: sheet closed with OK" uia close-sheet ok || return
   check "run 4: main dialog" uia wait-main || return
+  # Every system command from 16 to 31 is the About entry.
+  check "run 4: About box from system command 31" uia about 31 && check "run 4: About box closed" uia close-about
   check "run 4: YES pressed" uia press yes || return
   check "run 4: overwrite question answered NO" uia answer-overwrite no || return
   check "run 4: program ended" program_ended || return

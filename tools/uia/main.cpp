@@ -38,6 +38,7 @@ const char kUsage[] =
     "  wait-sheet                      wait for the sheet (the main dialog must not be visible yet)\n"
     "  dump-sheet OUT.txt              every tab's caption and static texts, as quillon --pages prints them\n"
     "  check-buttons                   only OK visible, centred as the sheet centres it\n"
+    "  select-page N                   show page N (0 is the first tab)\n"
     "  close-sheet ok|esc|close        close the sheet and wait until it is gone\n"
     "  wait-main                       wait for the main dialog and check its question and buttons\n"
     "  press yes|no                    press a main-dialog button\n"
@@ -68,7 +69,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   static const std::map<std::wstring, int (*)(const Args&)> commands = {
       {L"wait-sheet", CmdWaitSheet},   {L"dump-sheet", CmdDumpSheet},
-      {L"check-buttons", CmdCheckButtons}, {L"close-sheet", CmdCloseSheet},
+      {L"check-buttons", CmdCheckButtons}, {L"select-page", CmdSelectPage},
+      {L"close-sheet", CmdCloseSheet},
       {L"wait-main", CmdWaitMain},     {L"press", CmdPress},
       {L"answer-overwrite", CmdAnswerOverwrite}, {L"about", CmdAbout},
       {L"close-about", CmdCloseAbout}, {L"screenshot", CmdScreenshot},

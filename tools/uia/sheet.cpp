@@ -148,6 +148,20 @@ int CmdCheckButtons(const Args& args) {
   return 0;
 }
 
+// Shows page N (0 = first tab), for a screenshot of it.
+int CmdSelectPage(const Args& args) {
+  if (args.size() != 1 || args[0].empty() || args[0].find_first_not_of(L"0123456789") != std::wstring::npos)
+    Fail("usage: select-page N");
+  HWND sheet = Sheet();
+  HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+  const int index = _wtoi(args[0].c_str());
+  const LRESULT count = tab ? SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0) : 0;
+  if (index >= count) Fail("the sheet has " + std::to_string(count) + " pages, no page " + std::to_string(index));
+  SelectPage(sheet, index);
+  std::printf("page %d shown\n", index);
+  return 0;
+}
+
 int CmdCloseSheet(const Args& args) {
   if (args.size() != 1) Fail("usage: close-sheet ok|esc|close");
   HWND sheet = Sheet();

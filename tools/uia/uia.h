@@ -72,6 +72,7 @@ using Args = std::vector<std::wstring>;
 int CmdWaitSheet(const Args& args);
 int CmdDumpSheet(const Args& args);
 int CmdCheckButtons(const Args& args);
+int CmdSelectPage(const Args& args);
 int CmdCloseSheet(const Args& args);
 int CmdWaitMain(const Args& args);
 int CmdPress(const Args& args);
