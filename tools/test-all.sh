@@ -21,11 +21,16 @@ section "windows cross build"
 run cmake -S "$SRC" -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-i686.cmake" -DQUILLON_WERROR=ON &&
   run cmake --build build/win32 -j2 &&
   { section "windows tests (wine; live dialogs in xvfb)"; run env QUILLON_WINE_XVFB=1 ctest --test-dir build/win32 --output-on-failure; }
+
+section "windows x86_64 cross build (the program)"
+run cmake -S "$SRC" -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-x86_64.cmake" -DQUILLON_WERROR=ON \
+  -DQUILLON_TESTS=OFF && run cmake --build build/win64 -j2 --target quillon
+
 if [ -f build/win32/Quillon.exe ]; then
   section "windows end to end (wine, xvfb)"
   run bash tools/e2e-wine.sh build/win32
-  section "32-bit program on 64-bit windows (wine64)"
-  run bash tests/e2e/wow64.sh build/win32
+  section "both programs on 64-bit windows (wine64)"
+  run bash tests/e2e/wow64.sh build/win32 $([ -f build/win64/Quillon.exe ] && echo build/win64)
 fi
 
 section "fuzz build"
