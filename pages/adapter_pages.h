@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "pages/control_text.h"
-#include "pages/page_lines.h"
 #include "platform/ui.h"
 
 namespace pages {
@@ -18,8 +16,6 @@ class CZolPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 130;
   CZolPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -39,8 +35,6 @@ class CElxPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 132;
   CElxPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -59,8 +53,6 @@ class CVexaPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 133;
   CVexaPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -81,8 +73,6 @@ class CLpxPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 131;
   CLpxPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -102,8 +92,6 @@ class CQlScsiPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 134;
   CQlScsiPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;
@@ -123,8 +111,6 @@ class CQlStorPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 135;
   CQlStorPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strConfiguration;
   std::u16string m_strDriverVersion;

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "pages/control_text.h"
-#include "pages/page_lines.h"
 #include "platform/ui.h"
 
 namespace pages {
@@ -15,8 +13,6 @@ class CMiscPage : public ui::CPropertyPage {
   static constexpr int kTemplateId = 136;
   CMiscPage();
   int TemplateId() const { return kTemplateId; }
-  // The texts as the data exchange puts them, in template order.
-  ControlTexts Texts() { return ExchangedTexts(*this); }
 
   std::u16string m_strTevoCCL;
   std::u16string m_strTarnService;
