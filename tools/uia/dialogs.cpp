@@ -6,10 +6,6 @@
 namespace uia {
 namespace {
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
 constexpr WPARAM kAboutCommand = 16;
 
 constexpr const wchar_t* kQuestion =

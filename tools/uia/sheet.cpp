@@ -10,11 +10,6 @@
 namespace uia {
 namespace {
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdHelp = 9;
-constexpr int kIdApplyNow = 12321;
-
 HWND Sheet() { return WaitForDialog(kSheetTitle); }
 
 struct PlacedText {

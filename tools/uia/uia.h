@@ -18,6 +18,14 @@ constexpr const wchar_t* kOverwriteTitle = L"File Writing";
 constexpr const wchar_t* kAboutTitle = L"About Fairlock";
 constexpr const wchar_t* kDialogClass = L"#32770";
 
+// Control ids of the buttons the program's windows have.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+constexpr int kIdHelp = 9;        // a property sheet's Help button
+constexpr int kIdApplyNow = 12321;  // a property sheet's Apply Now button
+
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
