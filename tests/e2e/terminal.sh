@@ -47,6 +47,9 @@ screen_text() { tm capture-pane -p -t q; }
 # modes are as they were, and stays open for inspection.
 start() {
   local cols="$1" rows="$2" output="$3"
+  # An idle session keeps the server up: killing its last session makes the
+  # server exit, and a new session started meanwhile meets a dying server.
+  tm has-session -t keep 2>/dev/null || tm new-session -d -s keep "exec sleep 3600"
   tm kill-session -t q 2>/dev/null
   tm new-session -d -s q -x "$cols" -y "$rows" -e LANG=C.UTF-8 -e LC_ALL=C.UTF-8 -e PAGER=less \
     -e LESS= -e "ASAN_OPTIONS=${ASAN_OPTIONS:-}" \
