@@ -55,16 +55,6 @@ struct DriverParamInfo {
   std::int32_t ResetBus;
 };
 
-// Driver indexes (the small integers that name an adapter driver everywhere).
-namespace driver_index {
-constexpr int kZolvanta = 1;
-constexpr int kElxStor = 4;
-constexpr int kLpxnds = 6;
-constexpr int kQlScsiPort = 7;
-constexpr int kQlStorPort = 8;
-constexpr int kVexa2300 = 10;
-}  // namespace driver_index
-
 class CSystemProbe {
  public:
   // Fills every field of `versions` from the files in "<system dir>\Drivers\".
@@ -76,8 +66,10 @@ class CSystemProbe {
   bool GetFileVersionString(const char16_t* directory, const char16_t* fileName, char16_t (&field)[50]);
 
   // 1 when the driver's text value was read, else 0 (flags 0, texts empty).
+  // The drivers, their keys and values: probes/driver_table.h.
   int ReadDriverParameters(int driverIndex, DriverParamInfo& info);
-  // 1 when the ql2300 key holds a readable "DriverParameter" value.
+  // 1 when the ql2300 key holds the QLogic StorPort driver's readable
+  // "DriverParameter" value.
   int HasQlStorPortParameter();
 
   // The configuration rules; each works on its own upper-cased, blank-free copy.
