@@ -1,19 +1,21 @@
 #include "app/startup.h"
 
 #include "pages/page_lines.h"
+#include "probes/driver_table.h"
 
 namespace app {
 
 StartupPages::StartupPages() { pages::DetectAdapters(presence_); }
 
 std::vector<ui::CPropertyPage*> StartupPages::SheetOrder() {
+  ui::CPropertyPage* const adapterPages[] = {&zol, &elx, &lpx, &vexa, &qlScsi, &qlStor};
   std::vector<ui::CPropertyPage*> result;
-  if (presence_.bZolvanta) result.push_back(&zol);
-  if (presence_.bLpxScsiPort) result.push_back(&lpx);
-  if (presence_.bElxStorPort) result.push_back(&elx);
-  if (presence_.bVexa2300) result.push_back(&vexa);
-  if (presence_.bQlScsiPort) result.push_back(&qlScsi);
-  if (presence_.bQlStorPort) result.push_back(&qlStor);
+  for (const AdapterDriver& driver : kAdapterDrivers) {
+    if (presence_.*pages::PresenceFlag(driver.index) == 0) continue;
+    for (ui::CPropertyPage* page : adapterPages) {
+      if (page->Template().id == driver.pageTemplate) result.push_back(page);
+    }
+  }
   result.push_back(&misc);
   return result;
 }

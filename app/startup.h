@@ -30,8 +30,8 @@ class StartupPages {
 
   const pages::AdapterPresence& Presence() const { return presence_; }
 
-  // The present adapter pages in tab order (Zolvanta, Emulex ScsiPort, Emulex
-  // StorPort, vexa2300, QLogic ScsiPort, QLogic StorPort), then Miscellaneous.
+  // The present adapter pages in tab order (the order of the driver rows,
+  // probes/driver_table.h), then Miscellaneous.
   std::vector<ui::CPropertyPage*> SheetOrder();
 
   // The same pages with the texts their data exchange shows.

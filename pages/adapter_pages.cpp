@@ -3,6 +3,7 @@
 #include "pages/page_lines.h"
 #include "pages/page_templates.h"
 #include "pages/page_param_text.h"
+#include "probes/driver_table.h"
 #include "probes/system_probe.h"
 #include "probes/system_paths.h"
 #include "trace/vexa_debug_file.h"
@@ -10,39 +11,66 @@
 namespace pages {
 namespace {
 
-constexpr int kZolvanta = 1;
-constexpr int kElxStorPort = 4;
-constexpr int kLpxScsiPort = 6;
-constexpr int kQlScsiPort = 7;
-constexpr int kQlStorPort = 8;
-constexpr int kVexa2300 = 10;
+// The defaults a page puts in place of an "N/A" line, where it has one.
+constexpr char16_t kDefaultQueueDepth[] = u"QueueDepth:         \"32\"";
+constexpr char16_t kDefaultQueueTarget[] = u"QueueTarget:        \"0\"";
+constexpr char16_t kDefaultFcpContexts[] = u"NumFcpContext:     \"512\"";
+constexpr char16_t kDefaultThrottle[] = u"ExecutionThrottle:  \"16\"";
+constexpr char16_t kDefaultRequests[] = u"NumberOfRequests:  \"150\"";
+constexpr char16_t kDefaultSgList[] = u"MaximumSGList:        \"65\"";
 
-// The marker line for a page that picks its marker by the 64-bit test.
-template <std::size_t N>
-std::u16string ChosenKorvaneLine(const char16_t* marker32, const char16_t (&version32)[N],
-                                 const char16_t* marker64, const char16_t (&version64)[N]) {
-  if (Is64BitWindows() != 0) return KorvaneLine(marker64, FieldText(version64));
-  return KorvaneLine(marker32, FieldText(version32));
+// What every adapter page finds the same way, in the same order: the Korvane
+// line of its package's marker, its parameter lines and its driver line.
+struct AdapterPageProbe {
+  std::u16string korvaneLine;
+  PageParamText params;
+  std::u16string driverLine;
+};
+
+AdapterPageProbe ProbeAdapterPage(int driverIndex) {
+  const AdapterDriver& driver = *FindAdapterDriver(driverIndex);
+  AdapterPageProbe found{};
+  CSystemProbe probe;
+  MarkerVersions markers{};
+  probe.GetMarkerVersions(markers);
+  const PackageMarkers& package = driver.markers;
+  const MarkerFile& marker = package.on64.fileName != nullptr && Is64BitWindows() != 0 ? package.on64 : package.on32;
+  found.korvaneLine = KorvaneLine(marker.fileName, FieldText(markers.*marker.field));
+  FormatPageParameters(driver.index, found.params);
+  DriverVersions drivers{};
+  probe.GetDriverVersions(drivers);
+  found.driverLine = DriverLine(FieldText(drivers.*driver.driverFile));
+  return found;
+}
+
+// The QLogic-family pages (vexa2300, QLogic ScsiPort and StorPort) fill the
+// same fields with the same defaults.
+template <typename Page>
+void FillQLogicPage(Page& page) {
+  const AdapterPageProbe found = ProbeAdapterPage(Page::kDriverIndex);
+  const PageParamText& params = found.params;
+  page.m_strKorvaneVersion = found.korvaneLine;
+  page.m_strDriverVersion = found.driverLine;
+  page.m_strConfiguration = FieldText(params.szConfiguration);
+  page.m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), kDefaultThrottle);
+  page.m_strResetBus = FieldText(params.szResetBus);
+  page.m_strNumberOfRequests = WithDefault(FieldText(params.szRequests), kDefaultRequests);
+  page.m_strMaximumSGList = WithDefault(FieldText(params.szMaximumSGList), kDefaultSgList);
 }
 
 }  // namespace
 
 CZolPage::CZolPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  CSystemProbe probe;
   CVexaDebugFile trace;
-  MarkerVersions markers{};
-  probe.GetMarkerVersions(markers);
-  m_strKorvaneVersion = ChosenKorvaneLine(u"Pellwyn.exe", markers.Pellwyn, u"Pellwyn64.exe", markers.Pellwyn64);
-  PageParamText params{};
-  FormatPageParameters(kZolvanta, params);
-  DriverVersions drivers{};
-  probe.GetDriverVersions(drivers);
-  m_strDriverVersion = DriverLine(FieldText(drivers.zolvanta));
+  const AdapterPageProbe found = ProbeAdapterPage(kDriverIndex);
+  const PageParamText& params = found.params;
+  m_strKorvaneVersion = found.korvaneLine;
+  m_strDriverVersion = found.driverLine;
   m_strConfiguration = FieldText(params.szConfiguration);
   m_strMaximumSGList = FieldText(params.szMaximumSGList);
   m_strNumberOfRequests = FieldText(params.szRequests);
-  m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), u"QueueDepth:         \"32\"");
-  m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), u"QueueTarget:        \"0\"");
+  m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), kDefaultQueueDepth);
+  m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), kDefaultQueueTarget);
 }
 
 void CZolPage::DoDataExchange(ui::CDataExchange* pDX) {
@@ -56,19 +84,14 @@ void CZolPage::DoDataExchange(ui::CDataExchange* pDX) {
 }
 
 CElxPage::CElxPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  CSystemProbe probe;
-  MarkerVersions markers{};
-  probe.GetMarkerVersions(markers);
-  m_strKorvaneVersion = ChosenKorvaneLine(u"Vardane.exe", markers.Vardane, u"Vardane64.exe", markers.Vardane64);
-  PageParamText params{};
-  FormatPageParameters(kElxStorPort, params);
-  DriverVersions drivers{};
-  probe.GetDriverVersions(drivers);
-  m_strDriverVersion = DriverLine(FieldText(drivers.elxstor));
+  const AdapterPageProbe found = ProbeAdapterPage(kDriverIndex);
+  const PageParamText& params = found.params;
+  m_strKorvaneVersion = found.korvaneLine;
+  m_strDriverVersion = found.driverLine;
   m_strConfiguration = FieldText(params.szConfiguration);
-  m_strNumFcpContext = WithDefault(FieldText(params.szRequests), u"NumFcpContext:     \"512\"");
-  m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), u"QueueDepth:         \"32\"");
-  m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), u"QueueTarget:        \"0\"");
+  m_strNumFcpContext = WithDefault(FieldText(params.szRequests), kDefaultFcpContexts);
+  m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), kDefaultQueueDepth);
+  m_strQueueTarget = WithDefault(FieldText(params.szQueueTarget), kDefaultQueueTarget);
 }
 
 void CElxPage::DoDataExchange(ui::CDataExchange* pDX) {
@@ -80,22 +103,7 @@ void CElxPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1041, m_strQueueTarget);
 }
 
-CVexaPage::CVexaPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  CSystemProbe probe;
-  MarkerVersions markers{};
-  probe.GetMarkerVersions(markers);
-  m_strKorvaneVersion = KorvaneLine(u"Gallond.exe", FieldText(markers.Gallond));
-  PageParamText params{};
-  FormatPageParameters(kVexa2300, params);
-  DriverVersions drivers{};
-  probe.GetDriverVersions(drivers);
-  m_strDriverVersion = DriverLine(FieldText(drivers.vexa2300));
-  m_strConfiguration = FieldText(params.szConfiguration);
-  m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), u"ExecutionThrottle:  \"16\"");
-  m_strResetBus = FieldText(params.szResetBus);
-  m_strNumberOfRequests = WithDefault(FieldText(params.szRequests), u"NumberOfRequests:  \"150\"");
-  m_strMaximumSGList = WithDefault(FieldText(params.szMaximumSGList), u"MaximumSGList:        \"65\"");
-}
+CVexaPage::CVexaPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) { FillQLogicPage(*this); }
 
 void CVexaPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1015, m_strConfiguration);
@@ -108,15 +116,10 @@ void CVexaPage::DoDataExchange(ui::CDataExchange* pDX) {
 }
 
 CLpxPage::CLpxPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  CSystemProbe probe;
-  MarkerVersions markers{};
-  probe.GetMarkerVersions(markers);
-  m_strKorvaneVersion = ChosenKorvaneLine(u"Quillon.exe", markers.Quillon, u"Quillon64.exe", markers.Quillon64);
-  PageParamText params{};
-  FormatPageParameters(kLpxScsiPort, params);
-  DriverVersions drivers{};
-  probe.GetDriverVersions(drivers);
-  m_strDriverVersion = DriverLine(FieldText(drivers.lpxnds));
+  const AdapterPageProbe found = ProbeAdapterPage(kDriverIndex);
+  const PageParamText& params = found.params;
+  m_strKorvaneVersion = found.korvaneLine;
+  m_strDriverVersion = found.driverLine;
   m_strConfiguration = FieldText(params.szConfiguration);
   m_strMaximumSGList = FieldText(params.szMaximumSGList);
   m_strNumberOfRequests = FieldText(params.szRequests);
@@ -134,38 +137,7 @@ void CLpxPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1043, m_strQueueTarget);
 }
 
-namespace {
-
-// The two QLogic ScsiPort/StorPort pages differ only in marker, index and template.
-template <typename Page>
-void FillQLogicPage(Page& page, int driverIndex, const std::u16string& korvaneLine) {
-  CSystemProbe probe;
-  page.m_strKorvaneVersion = korvaneLine;
-  PageParamText params{};
-  FormatPageParameters(driverIndex, params);
-  DriverVersions drivers{};
-  probe.GetDriverVersions(drivers);
-  page.m_strDriverVersion = DriverLine(FieldText(drivers.ql2300));
-  page.m_strConfiguration = FieldText(params.szConfiguration);
-  page.m_strQueueDepth = WithDefault(FieldText(params.szQueueDepth), u"ExecutionThrottle:  \"16\"");
-  page.m_strResetBus = FieldText(params.szResetBus);
-  page.m_strNumberOfRequests = WithDefault(FieldText(params.szRequests), u"NumberOfRequests:  \"150\"");
-  page.m_strMaximumSGList = WithDefault(FieldText(params.szMaximumSGList), u"MaximumSGList:        \"65\"");
-}
-
-std::u16string MarkerLine(const char16_t* marker32, const char16_t* marker64, bool storPort) {
-  CSystemProbe probe;
-  MarkerVersions markers{};
-  probe.GetMarkerVersions(markers);
-  if (storPort) return ChosenKorvaneLine(marker32, markers.Tavish, marker64, markers.Tavish64);
-  return ChosenKorvaneLine(marker32, markers.Morrisk, marker64, markers.Morrisk64);
-}
-
-}  // namespace
-
-CQlScsiPage::CQlScsiPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  FillQLogicPage(*this, kQlScsiPort, MarkerLine(u"Morrisk.exe", u"Morrisk64.exe", false));
-}
+CQlScsiPage::CQlScsiPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) { FillQLogicPage(*this); }
 
 void CQlScsiPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1031, m_strConfiguration);
@@ -177,9 +149,7 @@ void CQlScsiPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1046, m_strResetBus);
 }
 
-CQlStorPage::CQlStorPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) {
-  FillQLogicPage(*this, kQlStorPort, MarkerLine(u"Tavish.exe", u"Tavish64.exe", true));
-}
+CQlStorPage::CQlStorPage() : ui::CPropertyPage(*FindPageTemplate(kTemplateId)) { FillQLogicPage(*this); }
 
 void CQlStorPage::DoDataExchange(ui::CDataExchange* pDX) {
   ui::DDX_Text(pDX, 1037, m_strConfiguration);

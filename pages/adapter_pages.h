@@ -1,19 +1,22 @@
 // The six adapter driver pages. Each computes every text it shows once, in its
 // constructor, from the probes; afterwards it is a read-only record that a
-// window (or the terminal, or --pages) displays.
+// window (or the terminal, or --pages) displays. A page names its driver; the
+// driver's row (probes/driver_table.h) gives its template, marker and files.
 #pragma once
 
 #include <string>
 
 #include "platform/ui.h"
+#include "probes/driver_table.h"
 
 namespace pages {
 
-// Zolvanta ScsiPort driver, template 130, driver index 1. Its construction is
-// bracketed by the trace object, so every run leaves the two trace lines.
+// Zolvanta ScsiPort driver. Its construction is bracketed by the trace object,
+// so every run leaves the two trace lines.
 class CZolPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 130;
+  static constexpr int kDriverIndex = driver_index::kZolvanta;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CZolPage();
   int TemplateId() const { return kTemplateId; }
 
@@ -29,10 +32,11 @@ class CZolPage : public ui::CPropertyPage {
   void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
-// Emulex StorPort driver (elxstor), template 132, driver index 4.
+// Emulex StorPort driver (elxstor).
 class CElxPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 132;
+  static constexpr int kDriverIndex = driver_index::kElxStor;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CElxPage();
   int TemplateId() const { return kTemplateId; }
 
@@ -47,10 +51,11 @@ class CElxPage : public ui::CPropertyPage {
   void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
-// vexa2300 driver, template 133, driver index 10; always reads Gallond.exe.
+// vexa2300 driver; its marker is the same on 32-bit and 64-bit Windows.
 class CVexaPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 133;
+  static constexpr int kDriverIndex = driver_index::kVexa2300;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CVexaPage();
   int TemplateId() const { return kTemplateId; }
 
@@ -66,11 +71,12 @@ class CVexaPage : public ui::CPropertyPage {
   void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
-// Emulex ScsiPort driver (Lpxnds), template 131, driver index 6; shows every
-// parameter line as formatted, without defaults.
+// Emulex ScsiPort driver (Lpxnds); shows every parameter line as formatted,
+// without defaults.
 class CLpxPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 131;
+  static constexpr int kDriverIndex = driver_index::kLpxnds;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CLpxPage();
   int TemplateId() const { return kTemplateId; }
 
@@ -86,10 +92,11 @@ class CLpxPage : public ui::CPropertyPage {
   void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
-// QLogic ScsiPort driver (ql2300, "DriverParameters"), template 134, driver index 7.
+// QLogic ScsiPort driver (ql2300).
 class CQlScsiPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 134;
+  static constexpr int kDriverIndex = driver_index::kQlScsiPort;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CQlScsiPage();
   int TemplateId() const { return kTemplateId; }
 
@@ -105,10 +112,11 @@ class CQlScsiPage : public ui::CPropertyPage {
   void DoDataExchange(ui::CDataExchange* pDX) override;
 };
 
-// QLogic StorPort driver (ql2300, "DriverParameter"), template 135, driver index 8.
+// QLogic StorPort driver (ql2300).
 class CQlStorPage : public ui::CPropertyPage {
  public:
-  static constexpr int kTemplateId = 135;
+  static constexpr int kDriverIndex = driver_index::kQlStorPort;
+  static constexpr int kTemplateId = FindAdapterDriver(kDriverIndex)->pageTemplate;
   CQlStorPage();
   int TemplateId() const { return kTemplateId; }
 

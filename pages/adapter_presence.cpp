@@ -1,9 +1,44 @@
 #include "pages/adapter_presence.h"
 
 #include "pages/page_lines.h"
+#include "probes/driver_table.h"
 #include "probes/system_probe.h"
 
 namespace pages {
+namespace {
+
+// Whether a driver file with a version shows the driver, by the driver's row.
+bool FileShowsDriver(CSystemProbe& probe, FileEvidence evidence) {
+  switch (evidence) {
+    case FileEvidence::kWithoutStorPortValue: return probe.HasQlStorPortParameter() == 0;
+    case FileEvidence::kWithStorPortValue: return probe.HasQlStorPortParameter() == 1;
+    case FileEvidence::kAlways: break;
+  }
+  return true;
+}
+
+struct Slot {
+  int driverIndex;
+  std::int32_t AdapterPresence::*flag;
+};
+
+constexpr Slot kSlots[] = {
+    {driver_index::kZolvanta, &AdapterPresence::bZolvanta},
+    {driver_index::kElxStor, &AdapterPresence::bElxStorPort},
+    {driver_index::kLpxnds, &AdapterPresence::bLpxScsiPort},
+    {driver_index::kVexa2300, &AdapterPresence::bVexa2300},
+    {driver_index::kQlScsiPort, &AdapterPresence::bQlScsiPort},
+    {driver_index::kQlStorPort, &AdapterPresence::bQlStorPort},
+};
+
+static_assert(CoversEveryDriver(kSlots), "every adapter driver needs its AdapterPresence flag");
+
+}  // namespace
+
+std::int32_t AdapterPresence::*PresenceFlag(int driverIndex) {
+  const Slot* slot = FindDriverEntry(kSlots, driverIndex);
+  return slot != nullptr ? slot->flag : nullptr;
+}
 
 void DetectAdapters(AdapterPresence& presence) {
   presence = AdapterPresence{};
@@ -11,36 +46,17 @@ void DetectAdapters(AdapterPresence& presence) {
   DriverVersions drivers{};
   probe.GetDriverVersions(drivers);
 
-  // Detection order 1, 6, 4, 10, 7, 8; each flag lives in the record by driver.
-  struct Slot {
-    int driverIndex;
-    std::int32_t* flag;
-  };
-  const Slot order[] = {
-      {1, &presence.bZolvanta},   {6, &presence.bLpxScsiPort}, {4, &presence.bElxStorPort},
-      {10, &presence.bVexa2300},  {7, &presence.bQlScsiPort},  {8, &presence.bQlStorPort},
-  };
-
+  // Both passes run in the order of the driver rows; each flag lives in the
+  // record by driver.
   DriverParamInfo info{};
-  for (const Slot& slot : order) {
-    *slot.flag = probe.ReadDriverParameters(slot.driverIndex, info) != 0 ? 1 : 0;
+  for (const AdapterDriver& driver : kAdapterDrivers) {
+    presence.*PresenceFlag(driver.index) = probe.ReadDriverParameters(driver.index, info) != 0 ? 1 : 0;
   }
 
-  for (const Slot& slot : order) {
-    if (*slot.flag == 1) continue;
-    switch (slot.driverIndex) {
-      case 1: *slot.flag = !FieldText(drivers.zolvanta).empty(); break;
-      case 4: *slot.flag = !FieldText(drivers.elxstor).empty(); break;
-      case 6: *slot.flag = !FieldText(drivers.lpxnds).empty(); break;
-      case 10: *slot.flag = !FieldText(drivers.vexa2300).empty(); break;
-      case 7:
-        *slot.flag = !FieldText(drivers.ql2300).empty() && probe.HasQlStorPortParameter() == 0;
-        break;
-      case 8:
-        *slot.flag = !FieldText(drivers.ql2300).empty() && probe.HasQlStorPortParameter() == 1;
-        break;
-      default: break;
-    }
+  for (const AdapterDriver& driver : kAdapterDrivers) {
+    std::int32_t& flag = presence.*PresenceFlag(driver.index);
+    if (flag == 1) continue;
+    flag = !FieldText(drivers.*driver.driverFile).empty() && FileShowsDriver(probe, driver.fileEvidence) ? 1 : 0;
   }
 }
 

@@ -14,6 +14,10 @@ struct AdapterPresence {
   std::int32_t bQlStorPort;
 };
 
+// The flag of the driver `driverIndex` (probes/driver_table.h); null for an
+// index without a page.
+std::int32_t AdapterPresence::*PresenceFlag(int driverIndex);
+
 // A driver is present when its parameter string can be read or, failing that,
 // when its driver file has a version. One ql2300 file counts as the StorPort
 // driver when its key carries "DriverParameter", else as the ScsiPort driver.

@@ -1,14 +1,11 @@
 #include "pages/page_param_text.h"
 
 #include "platform/text.h"
+#include "probes/driver_table.h"
 #include "probes/system_probe.h"
 
 namespace pages {
 namespace {
-
-bool IsQLogicFamily(int driverIndex) { return driverIndex == 7 || driverIndex == 8 || driverIndex == 10; }
-
-constexpr int kElxStorPort = 4;
 
 void FormatUnavailable(int driverIndex, PageParamText& text) {
   text::Copy(text.szConfiguration, u"Configuration:     \"N/A\"");
@@ -19,7 +16,7 @@ void FormatUnavailable(int driverIndex, PageParamText& text) {
     text::Copy(text.szQueueTarget, u"QueueTarget:        \"N/A\"");
   }
   text::Copy(text.szRequests,
-             driverIndex == kElxStorPort ? u"NumFcpContext:     \"N/A\"" : u"NumberOfRequests:  \"N/A\"");
+             CountsFcpContexts(driverIndex) ? u"NumFcpContext:     \"N/A\"" : u"NumberOfRequests:  \"N/A\"");
   text::Copy(text.szMaximumSGList, u"MaximumSGList:        \"N/A\"");
 }
 
@@ -53,7 +50,7 @@ void FormatRead(int driverIndex, const DriverParamInfo& info, PageParamText& tex
     }
   }
 
-  if (driverIndex == kElxStorPort) {
+  if (CountsFcpContexts(driverIndex)) {
     text::Format(text.szRequests, u"NumFcpContext:     \"%d\"", static_cast<int>(info.NumFcpContext));
     return;
   }

@@ -17,7 +17,8 @@ struct PageParamText {
   char16_t szResetBus[kSlot];
 };
 
-// Fills `text` for driver index 1, 4, 6, 7, 8 or 10 from ReadDriverParameters.
+// Fills `text` for the adapter driver `driverIndex` (probes/driver_table.h)
+// from ReadDriverParameters.
 void FormatPageParameters(int driverIndex, PageParamText& text);
 
 }  // namespace pages
