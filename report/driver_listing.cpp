@@ -1,6 +1,7 @@
 #include "report/driver_listing.h"
 
 #include "platform/text.h"
+#include "probes/driver_table.h"
 #include "probes/oem_inf.h"
 #include "probes/registry_key.h"
 #include "report/piece_sink.h"
@@ -24,13 +25,13 @@ bool ListCatalogInfs(PieceSink& out, const char16_t* catalog, CTokenList& names)
   return true;
 }
 
-void WriteRegistrySettings(PieceSink& out, int driverIndex, const char16_t* driverName) {
+void WriteRegistrySettings(PieceSink& out, const AdapterDriver& driver, const char16_t* driverName) {
   char16_t work[500] = {};
   text::Format(work, u"%s%s%s", u"System\\CurrentControlSet\\Services\\", driverName, u"\\Parameters\\Device");
   CRegistryKey key;
   if (!key.Open(work)) return;
   char16_t value[260] = {};
-  int read = key.ReadString(driverIndex == 7 ? u"DriverParameters" : u"DriverParameter", value);
+  int read = key.ReadString(driver.registry.settingsValue, value);
   key.Close();
   if (!read) return;
 
@@ -66,12 +67,13 @@ bool WriteInfList(CTextFile& file, const CTokenList& names, unsigned count) {
 bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName,
                         const char16_t* companionName) {
   PieceSink out(file);
-  WriteRegistrySettings(out, driverIndex, driverName);
+  const AdapterDriver* driver = FindAdapterDriver(driverIndex);
+  if (driver != nullptr) WriteRegistrySettings(out, *driver, driverName);
 
   out.Append(kInfHeading, driverName);
   char16_t catalog[500] = {};
-  if (driverIndex == 10) {
-    text::Copy(catalog, u"ql2300.CAT");  // vexa2300 ships under the ql2300 catalog
+  if (driver != nullptr && driver->listing.catalog != nullptr) {
+    text::Copy(catalog, driver->listing.catalog);
   } else {
     text::Format(catalog, u"%s.CAT", driverName);
   }

@@ -13,9 +13,10 @@ namespace report {
 bool WriteInfList(CTextFile& file, const CTokenList& names, unsigned count);
 
 // Writes the parameter settings of the driver whose service key is `driverName`
-// and the INF files found for "<driverName>.CAT" (ql2300.CAT for index 10),
-// then those of `companionName` (null or empty: none). Returns true when every
-// piece was written.
+// (its settings value named by the row of `driverIndex`, probes/driver_table.h;
+// none for an index without a row) and the INF files found for
+// "<driverName>.CAT" (or the row's own catalog), then those of `companionName`
+// (null or empty: none). Returns true when every piece was written.
 bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName,
                         const char16_t* companionName);
 

@@ -1,36 +1,12 @@
 #include "report/parameter_details.h"
 
-#include "probes/system_probe.h"
-#include "probes/system_paths.h"
+#include "probes/driver_table.h"
 #include "probes/registry_key.h"
 #include "probes/system_probe.h"
 #include "report/piece_sink.h"
 
 namespace report {
 namespace {
-
-bool IsQlogicFamily(int driverIndex) { return driverIndex == 7 || driverIndex == 8 || driverIndex == 10; }
-
-// The parameter key the driver parameter reader uses for the index (with its
-// trailing backslash); empty for an index it does not know.
-const char16_t* ParameterKeyPath(int driverIndex) {
-  switch (driverIndex) {
-    case 1:
-      return GetOsVersionCode() == 4 ? u"SYSTEM\\CurrentControlSet\\Services\\Lp6nds35\\Parameters\\Device\\"
-                                     : u"SYSTEM\\CurrentControlSet\\Services\\ZOLVANTA\\Parameters\\Device\\";
-    case 4:
-      return u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device\\";
-    case 6:
-      return u"SYSTEM\\CurrentControlSet\\Services\\Lpxnds\\Parameters\\Device\\";
-    case 7:
-    case 8:
-      return u"SYSTEM\\CurrentControlSet\\Services\\ql2300\\Parameters\\Device\\";
-    case 10:
-      return u"SYSTEM\\CurrentControlSet\\Services\\vexa2300\\Parameters\\Device\\";
-    default:
-      return u"";
-  }
-}
 
 void WriteCoalescing(PieceSink& out, const DriverParamInfo& info) {
   if (info.InterruptCoalescing == 1) {
@@ -41,7 +17,7 @@ void WriteCoalescing(PieceSink& out, const DriverParamInfo& info) {
 }
 
 const char16_t* ConfigurationWord(int driverIndex, const DriverParamInfo& info) {
-  if (IsQlogicFamily(driverIndex)) return u"* All Modes Supported *";
+  if (IsQLogicFamily(driverIndex)) return u"* All Modes Supported *";
   if (info.MultiPath) return u"* Best Configured for a Multi Path Environment *";
   if (info.SinglePath) return u"* Best Configured for a Single Path Environment *";
   if (info.Transparent) return u"* Best Configured for a Transparent Environment *";
@@ -53,8 +29,12 @@ const char16_t* ConfigurationWord(int driverIndex, const DriverParamInfo& info) 
 bool WriteParameterDetails(CTextFile& file, int driverIndex) {
   PieceSink out(file);
 
+  // The key the driver parameter reader uses for the index; an empty path for
+  // an index it does not know.
+  char16_t path[260] = {};
+  if (const AdapterDriver* driver = FindAdapterDriver(driverIndex)) ParameterKeyPath(*driver, path);
   CRegistryKey key;
-  const bool keyOpen = key.Open(ParameterKeyPath(driverIndex)) != 0;
+  const bool keyOpen = key.Open(path) != 0;
 
   // The counts start at the reader's own defaults. When the driver's setting
   // text is missing the reader leaves the record's numbers alone; the block
@@ -67,7 +47,7 @@ bool WriteParameterDetails(CTextFile& file, int driverIndex) {
   info.ResetBus = 0;
   CSystemProbe probe;
   if (probe.ReadDriverParameters(driverIndex, info) == 0 && keyOpen) {
-    if (driverIndex == 4) {
+    if (CountsFcpContexts(driverIndex)) {
       key.ReadDword(u"NumFcpContext", info.NumFcpContext);
     } else {
       key.ReadDword(u"MaximumSGList", info.MaximumSGList);
@@ -76,11 +56,11 @@ bool WriteParameterDetails(CTextFile& file, int driverIndex) {
   }
 
   out.Append(u"\r\n");
-  if (driverIndex == 4) {
+  if (CountsFcpContexts(driverIndex)) {
     out.Append(u"NumFcpContext:           [%d] \r\n\r\n", info.NumFcpContext);
     WriteCoalescing(out, info);
   } else {
-    if (keyOpen && IsQlogicFamily(driverIndex)) {
+    if (keyOpen && IsQLogicFamily(driverIndex)) {
       out.Append(u"ResetBus:                [%d] \r\n", info.ResetBus);
       // The QLogic drivers use 65 scatter-gather entries unless MaximumSGList
       // is set in their key. The line shows the value set in the key, read
@@ -96,7 +76,7 @@ bool WriteParameterDetails(CTextFile& file, int driverIndex) {
       out.Append(u"MaximumSGList:           [%d] \r\n", info.MaximumSGList);
     }
     out.Append(u"NumberOfRequests:        [%d] \r\n", info.NumberOfRequests);
-    if (driverIndex == 1 || driverIndex == 6) {
+    if (IsEmulexFamily(driverIndex)) {
       WriteCoalescing(out, info);
     } else {
       out.Append(u"\r\n");

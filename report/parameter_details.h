@@ -7,8 +7,8 @@
 
 namespace report {
 
-// Writes the block for driver index 1, 4, 6, 7, 8 or 10. Returns true when
-// every piece was written.
+// Writes the block for the adapter driver `driverIndex` (probes/driver_table.h).
+// Returns true when every piece was written.
 bool WriteParameterDetails(CTextFile& file, int driverIndex);
 
 }  // namespace report

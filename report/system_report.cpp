@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/text.h"
-#include "probes/system_probe.h"
+#include "probes/driver_table.h"
 #include "probes/oem_inf.h"
 #include "probes/system_paths.h"
 #include "probes/system_probe.h"
@@ -149,66 +149,82 @@ void WriteFoundOrMissing(PieceSink& out, const char16_t* version, const char16_t
   }
 }
 
-void WriteAdapterSections(PieceSink& out, const DriverVersions& drivers) {
+// What one adapter driver's section writes, and when. Either the driver file
+// decides alone (kFile), or the file decides and the parameter string then
+// gates the listing (kFileThenParameters), or the parameter string decides and
+// the file then gates the rest (kParametersThenFile).
+enum class SectionGate { kFile, kFileThenParameters, kParametersThenFile };
+
+struct AdapterSection {
+  int driverIndex;
+  int dashes;
+  const char16_t* title;
+  const char16_t* found;    // "%s": the driver file's version
+  const char16_t* missing;
+  SectionGate gate;
+};
+
+constexpr AdapterSection kAdapterSections[] = {
+    {driver_index::kZolvanta, 20, u"\r\n* ZOLVANTA Section *",
+     u"\r\nZOLVANTA.sys:                      Version \"%s\" of the driver was found. \r\n",
+     u"\r\nZOLVANTA.sys:                      --- No Version of ZOLVANTA.sys Found ---\r\n", SectionGate::kFile},
+    {driver_index::kLpxnds, 27, u"\r\n* Emulex ScsiPort Section *",
+     u"\r\nLpxnds.sys:                         Version \"%s\" of the driver was found. \r\n",
+     u"\r\nLpxnds.sys:                         --- No Version of Lpxnds.sys Found ---\r\n", SectionGate::kFile},
+    {driver_index::kElxStor, 27, u"\r\n* Emulex StorPort Section *",
+     u"\r\nELXSTOR.sys:                        Version \"%s\" of the driver was found. \r\n",
+     u"\r\nELXSTOR.sys:                        --- No Version of ELXSTOR.sys Found ---\r\n", SectionGate::kFile},
+    {driver_index::kVexa2300, 18, u"\r\n* vexa2300 Section *",
+     u"\r\nvexa2300.sys:                         Version \"%s\" of the driver was found. \r\n",
+     u"\r\nvexa2300.sys:                         --- No Version of vexa2300.sys Found ---\r\n",
+     SectionGate::kFileThenParameters},
+    {driver_index::kQlScsiPort, 27, u"\r\n* Qlogic ScsiPort Section *",
+     u"\r\nQlogic ScsiPort::                   Version \"%s\" of the driver was found. \r\n",
+     u"\r\nQlogic ScsiPort:                    --- No Version of the Qlogic ScsiPort Driver Found ---\r\n",
+     SectionGate::kParametersThenFile},
+    {driver_index::kQlStorPort, 27, u"\r\n* Qlogic StorPort Section *",
+     u"\r\nQlogic StorPort::                   Version \"%s\" of the driver was found. \r\n",
+     u"\r\nQlogic StorPort:                    --- No Version of the Qlogic StorPort Driver Found ---\r\n",
+     SectionGate::kParametersThenFile},
+};
+
+static_assert(CoversEveryDriver(kAdapterSections), "every adapter driver needs its report section");
+
+// One adapter driver's section: the frame, the found or missing line as the
+// section's gate decides, and with the found line the listing and details.
+void WriteAdapterSection(PieceSink& out, const AdapterDriver& driver, const DriverVersions& drivers) {
+  const AdapterSection& section = *FindDriverEntry(kAdapterSections, driver.index);
+  const char16_t* version = drivers.*driver.driverFile;
   CSystemProbe probe;
   DriverParamInfo info{};
 
-  WriteFrame(out, 20, u"\r\n* ZOLVANTA Section *");
-  if (drivers.zolvanta[0] != 0) {
-    out.Append(u"\r\nZOLVANTA.sys:                      Version \"%s\" of the driver was found. \r\n", drivers.zolvanta);
-    out.Note(WriteDriverListing(out.file(), 1, u"Zolvanta", u"Lpsimdev"));
-    out.Note(WriteParameterDetails(out.file(), 1));
-  } else {
-    out.Append(u"\r\nZOLVANTA.sys:                      --- No Version of ZOLVANTA.sys Found ---\r\n");
+  WriteFrame(out, section.dashes, section.title);
+  switch (section.gate) {
+    case SectionGate::kFile:
+    case SectionGate::kFileThenParameters:
+      if (version[0] == 0) {
+        out.Append(section.missing);
+        return;
+      }
+      out.Append(section.found, version);
+      if (section.gate == SectionGate::kFileThenParameters && !probe.ReadDriverParameters(driver.index, info)) return;
+      break;
+    case SectionGate::kParametersThenFile:
+      if (!probe.ReadDriverParameters(driver.index, info)) {
+        out.Append(section.missing);
+        return;
+      }
+      if (version[0] == 0) return;
+      out.Append(section.found, version);
+      break;
   }
+  const DriverListing& listing = driver.listing;
+  out.Note(WriteDriverListing(out.file(), driver.index, listing.name, listing.companion));
+  out.Note(WriteParameterDetails(out.file(), driver.index));
+}
 
-  WriteFrame(out, 27, u"\r\n* Emulex ScsiPort Section *");
-  if (drivers.lpxnds[0] != 0) {
-    out.Append(u"\r\nLpxnds.sys:                         Version \"%s\" of the driver was found. \r\n", drivers.lpxnds);
-    out.Note(WriteDriverListing(out.file(), 6, u"Lpxnds", u"Lpsimdev"));
-    out.Note(WriteParameterDetails(out.file(), 6));
-  } else {
-    out.Append(u"\r\nLpxnds.sys:                         --- No Version of Lpxnds.sys Found ---\r\n");
-  }
-
-  WriteFrame(out, 27, u"\r\n* Emulex StorPort Section *");
-  if (drivers.elxstor[0] != 0) {
-    out.Append(u"\r\nELXSTOR.sys:                        Version \"%s\" of the driver was found. \r\n", drivers.elxstor);
-    out.Note(WriteDriverListing(out.file(), 4, u"elxstor", u""));
-    out.Note(WriteParameterDetails(out.file(), 4));
-  } else {
-    out.Append(u"\r\nELXSTOR.sys:                        --- No Version of ELXSTOR.sys Found ---\r\n");
-  }
-
-  WriteFrame(out, 18, u"\r\n* vexa2300 Section *");
-  if (drivers.vexa2300[0] != 0) {
-    out.Append(u"\r\nvexa2300.sys:                         Version \"%s\" of the driver was found. \r\n",
-               drivers.vexa2300);
-    if (probe.ReadDriverParameters(10, info)) {
-      out.Note(WriteDriverListing(out.file(), 10, u"vexa2300", u"qlpseudo"));
-      out.Note(WriteParameterDetails(out.file(), 10));
-    }
-  } else {
-    out.Append(u"\r\nvexa2300.sys:                         --- No Version of vexa2300.sys Found ---\r\n");
-  }
-
-  WriteFrame(out, 27, u"\r\n* Qlogic ScsiPort Section *");
-  if (!probe.ReadDriverParameters(7, info)) {
-    out.Append(u"\r\nQlogic ScsiPort:                    --- No Version of the Qlogic ScsiPort Driver Found ---\r\n");
-  } else if (drivers.ql2300[0] != 0) {
-    out.Append(u"\r\nQlogic ScsiPort::                   Version \"%s\" of the driver was found. \r\n", drivers.ql2300);
-    out.Note(WriteDriverListing(out.file(), 7, u"ql2300", u"qlpseudo"));
-    out.Note(WriteParameterDetails(out.file(), 7));
-  }
-
-  WriteFrame(out, 27, u"\r\n* Qlogic StorPort Section *");
-  if (!probe.ReadDriverParameters(8, info)) {
-    out.Append(u"\r\nQlogic StorPort:                    --- No Version of the Qlogic StorPort Driver Found ---\r\n");
-  } else if (drivers.ql2300[0] != 0) {
-    out.Append(u"\r\nQlogic StorPort::                   Version \"%s\" of the driver was found. \r\n", drivers.ql2300);
-    out.Note(WriteDriverListing(out.file(), 8, u"ql2300", u""));
-    out.Note(WriteParameterDetails(out.file(), 8));
-  }
+void WriteAdapterSections(PieceSink& out, const DriverVersions& drivers) {
+  for (const AdapterDriver& driver : kAdapterDrivers) WriteAdapterSection(out, driver, drivers);
 }
 
 const char16_t* TandrelPiece(const char16_t* v) {
@@ -284,7 +300,7 @@ void WriteOvra(PieceSink& out, const char16_t* systemDirectory) {
   } else {
     out.Append(u"\r\nZolfcac Driver:                    --- Zolfcac.sys not found on system ---\r\n");
   }
-  out.Note(WriteDriverListing(out.file(), 1, u"zolfcac", u"zolc8sw"));
+  out.Note(WriteDriverListing(out.file(), driver_index::kZolvanta, u"zolfcac", u"zolc8sw"));
 }
 
 }  // namespace
