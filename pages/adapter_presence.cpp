@@ -9,12 +9,8 @@ namespace {
 
 // Whether a driver file with a version shows the driver, by the driver's row.
 bool FileShowsDriver(CSystemProbe& probe, FileEvidence evidence) {
-  switch (evidence) {
-    case FileEvidence::kWithoutStorPortValue: return probe.HasQlStorPortParameter() == 0;
-    case FileEvidence::kWithStorPortValue: return probe.HasQlStorPortParameter() == 1;
-    case FileEvidence::kAlways: break;
-  }
-  return true;
+  if (evidence == FileEvidence::kAlways) return true;
+  return probe.HasQlStorPortParameter() == (evidence == FileEvidence::kWithStorPortValue ? 1 : 0);
 }
 
 struct Slot {
