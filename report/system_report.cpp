@@ -294,7 +294,8 @@ void WriteOvra(PieceSink& out, const char16_t* systemDirectory) {
 void CreateFolder(const char16_t* path, TextFileFailure* failure) {
   if (os::CreateDirectoryW(path, nullptr) || !failure->step.empty()) return;
   const os::DWORD error = os::GetLastError();
-  if (error != os::ERROR_ALREADY_EXISTS) *failure = TextFileFailure{"creating the folder", path, error, diag::ErrorWords(error)};
+  if (error != os::ERROR_ALREADY_EXISTS)
+    *failure = TextFileFailure{"creating the folder", path, error, diag::ErrorWords(error)};
 }
 
 }  // namespace

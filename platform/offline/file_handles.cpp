@@ -70,8 +70,9 @@ HANDLE OpenExisting(const offline::Place& place, const Request& r) {
   if (r.Modifies() && ReadOnly(st.st_mode))
     return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "it is read-only");
   if (r.Modifies() && st.st_nlink > 1) {
-    return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED,
-                         "it has " + std::to_string(st.st_nlink) + " hard links (it is not written through another name)");
+    return offline::Fail(
+        INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED,
+        "it has " + std::to_string(st.st_nlink) + " hard links (it is not written through another name)");
   }
   const int mode = r.AccessMode();
   if (r.Truncates() && mode == O_RDONLY) {
@@ -92,14 +93,16 @@ HANDLE OpenExisting(const offline::Place& place, const Request& r) {
 HANDLE CreateNew(const offline::Place& place, const Request& r, bool imageHasIt) {
   if (r.disposition == OPEN_EXISTING || r.disposition == TRUNCATE_EXISTING)
     return offline::Fail(INVALID_HANDLE_VALUE, place.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, "");
-  if (!place.parentExists) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "its folder does not exist");
+  if (!place.parentExists)
+    return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   offline::safefs::Fd parent = place.OpenParent();
   const mode_t perms = (r.flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
   offline::safefs::Fd fd(parent.valid() ? openat(parent.get(), place.Name().c_str(),
                                                  r.AccessMode() | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, perms)
                                         : -1);
   if (!fd.valid()) {
-    if (errno == EEXIST && r.disposition == CREATE_NEW) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
+    if (errno == EEXIST && r.disposition == CREATE_NEW)
+      return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
     return offline::FailErrno(INVALID_HANDLE_VALUE, errno == EEXIST ? EACCES : errno);  // EEXIST: made meanwhile
   }
   const bool reportsExisting = imageHasIt && (r.disposition == CREATE_ALWAYS || r.disposition == OPEN_ALWAYS);
@@ -155,7 +158,7 @@ BOOL CreateDirectoryW(const WCHAR* path, void*) {
   if (!p || p->parts.empty()) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "");
   std::optional<offline::Place> existing = offline::MapForRead(name);
   if (p->exists || (existing && existing->exists)) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
-  if (!p->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "its parent folder does not exist");
+  if (!p->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   offline::safefs::Fd parent = p->OpenParent();
   if (!parent.valid() || mkdirat(parent.get(), p->Name().c_str(), 0755) != 0) return offline::FailErrno(FALSE, errno);
   return TRUE;

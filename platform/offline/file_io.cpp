@@ -80,10 +80,11 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
     SetLastError(fd < 0 ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  std::int64_t offset = distanceHigh ? static_cast<std::int64_t>(
-                                           (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
-                                           static_cast<std::uint32_t>(distance))
-                                     : distance;
+  std::int64_t offset =
+      distanceHigh
+          ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+                                      static_cast<std::uint32_t>(distance))
+          : distance;
   std::int64_t origin = 0;
   struct stat st;
   if (moveMethod == FILE_CURRENT) {

@@ -29,7 +29,8 @@ std::string Refusal(const offline::Place& place, bool replacing) {
   struct stat st;
   if (!parent.valid() || fstatat(parent.get(), place.Name().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
     return offline::ErrorText(errno);
-  if (st.st_nlink > 1) return "it has " + std::to_string(st.st_nlink) + " hard links (it is not written through another name)";
+  if (st.st_nlink > 1)
+    return "it has " + std::to_string(st.st_nlink) + " hard links (it is not written through another name)";
   return "";
 }
 
@@ -40,8 +41,10 @@ std::optional<offline::Place> ExistingWritten(std::u16string_view name) {
   if (place && place->exists) return place;
   std::optional<offline::Place> image = offline::MapInImage(name, false);
   if (place && place->InOutput() && image && image->exists)
-    return offline::Fail(std::optional<offline::Place>(), ERROR_ACCESS_DENIED, "only the image has it, and the image is not written to");
-  return offline::Fail(std::optional<offline::Place>(), place && place->parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, "");
+    return offline::Fail(std::optional<offline::Place>(), ERROR_ACCESS_DENIED,
+                         "only the image has it, and the image is not written to");
+  return offline::Fail(std::optional<offline::Place>(),
+                       place && place->parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, "");
 }
 
 }  // namespace
@@ -51,18 +54,19 @@ BOOL MoveFileExW(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD 
     return offline::Fail(FALSE, ERROR_INVALID_PARAMETER, "");
   std::optional<offline::Place> from = ExistingWritten(View(existingFileName));
   if (!from) return FALSE;
-  if (!S_ISREG(from->mode) || from->finalIsLink) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "only files are moved");
+  if (!S_ISREG(from->mode) || from->finalIsLink)
+    return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "only files are moved");
   std::optional<offline::Place> to = offline::MapForWrite(View(newFileName));
-  if (!to || !to->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "its folder does not exist");
+  if (!to || !to->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   if (to->tree != from->tree) return offline::Fail(FALSE, ERROR_NOT_SAME_DEVICE, "");
   std::optional<offline::Place> image = offline::MapInImage(View(newFileName), false);
   const bool imageOnly = !to->exists && to->InOutput() && image && image->exists;
   if (to->exists || imageOnly) {
     if (!(flags & MOVEFILE_REPLACE_EXISTING)) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
     // A folder or a read-only file of the image is not replaced below --output either.
-    const std::string refusal = to->exists ? Refusal(*to, true)
+    const std::string refusal = to->exists                                        ? Refusal(*to, true)
                                 : (S_ISDIR(image->mode) || ReadOnly(image->mode)) ? Refusal(*image, false)
-                                                                                 : std::string();
+                                                                                  : std::string();
     if (!refusal.empty()) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, refusal);
   }
   offline::safefs::Fd fromParent = from->OpenParent();

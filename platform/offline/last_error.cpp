@@ -15,10 +15,17 @@ os::DWORD ErrorFromErrno(int e) {
   switch (e) {
     case ENOENT: return os::ERROR_FILE_NOT_FOUND;
     case ENOTDIR: return os::ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EROFS: case EISDIR: case ELOOP: case EXDEV: case ENODEV: case ENXIO:
-    case ETXTBSY:
-      return os::ERROR_ACCESS_DENIED;
-    case ENOSPC: case EDQUOT: return os::ERROR_DISK_FULL;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ELOOP:
+    case EXDEV:
+    case ENODEV:
+    case ENXIO:
+    case ETXTBSY: return os::ERROR_ACCESS_DENIED;
+    case ENOSPC:
+    case EDQUOT: return os::ERROR_DISK_FULL;
     case EEXIST: return os::ERROR_ALREADY_EXISTS;
     case ENAMETOOLONG: return os::ERROR_INVALID_NAME;
     case EBADF: return os::ERROR_INVALID_HANDLE;

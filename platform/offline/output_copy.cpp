@@ -54,8 +54,9 @@ bool CopyIntoOutput(const Place& from, const Place& to) {
     return FailErrno(false, errno);
   }
   if (st.st_nlink > 1) {
-    return Fail(false, os::ERROR_ACCESS_DENIED,
-                "the image's copy has " + std::to_string(st.st_nlink) + " hard links (it is not read through another name)");
+    return Fail(
+        false, os::ERROR_ACCESS_DENIED,
+        "the image's copy has " + std::to_string(st.st_nlink) + " hard links (it is not read through another name)");
   }
   if (static_cast<std::uint64_t>(st.st_size) > kMaxOutputCopyBytes)
     return Fail(false, os::ERROR_FILE_TOO_LARGE, TooLarge(static_cast<std::uint64_t>(st.st_size)));
@@ -65,12 +66,14 @@ bool CopyIntoOutput(const Place& from, const Place& to) {
   safefs::Fd out(openat(parent.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (!out.valid()) return FailErrno(false, errno);
   bool ok = CopyBounded(in.get(), out.get());
-  if (ok) ok = renameat2(parent.get(), temp.c_str(), parent.get(), to.Name().c_str(), RENAME_NOREPLACE) == 0 ||
-               (errno == EINVAL && renameat(parent.get(), temp.c_str(), parent.get(), to.Name().c_str()) == 0);
+  if (ok)
+    ok = renameat2(parent.get(), temp.c_str(), parent.get(), to.Name().c_str(), RENAME_NOREPLACE) == 0 ||
+         (errno == EINVAL && renameat(parent.get(), temp.c_str(), parent.get(), to.Name().c_str()) == 0);
   if (ok) return true;
   const int error = errno;
   unlinkat(parent.get(), temp.c_str(), 0);
-  if (error == EFBIG) return Fail(false, os::ERROR_FILE_TOO_LARGE, "the image's copy grew past the limit while it was read");
+  if (error == EFBIG)
+    return Fail(false, os::ERROR_FILE_TOO_LARGE, "the image's copy grew past the limit while it was read");
   return FailErrno(false, error);
 }
 

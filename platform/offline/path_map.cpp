@@ -84,7 +84,8 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
   std::u16string_view rest = path;
   // "\\?\C:\..." names the same file as "C:\..."; any other "\\" path is on
   // another machine or device.
-  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\") rest.remove_prefix(4);
+  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\")
+    rest.remove_prefix(4);
   else if (rest.size() >= 2 && (rest[0] == u'\\' || rest[0] == u'/') && (rest[1] == u'\\' || rest[1] == u'/'))
     return std::nullopt;
   if (rest.size() >= 2 && rest[1] == u':') {
@@ -102,8 +103,7 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
       while (!current.empty() && (current.back() == u'.' || current.back() == u' ')) current.pop_back();
       if (current.empty()) return false;
       for (char16_t c : current)
-        if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' ||
-            c == u':')
+        if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' || c == u':')
           return false;
       parts.push_back(current);
     }

@@ -55,18 +55,15 @@ std::u16string ResolvePath(std::u16string_view path) {
 }
 
 void ReadExport(const std::string& file, std::string* warnings) {
+  auto warn = [&](const char* why) {
+    if (warnings) *warnings += file + why;
+  };
   struct stat st;
   safefs::Fd fd = safefs::OpenRegularHost(file, &st);
-  std::optional<std::vector<std::uint8_t>> bytes;
-  if (fd.valid()) bytes = ReadWhole(fd.get(), kMaxExportBytes);
-  if (!bytes) {
-    if (warnings) {
-      *warnings += file + (!fd.valid() ? ": cannot be read (not a regular file, or missing)\n"
-                           : static_cast<std::uint64_t>(st.st_size) > kMaxExportBytes ? ": too large for a registry export\n"
-                                                                                      : ": cannot be read\n");
-    }
-    return;
-  }
+  if (!fd.valid()) return warn(": cannot be read (missing, or not a regular file)\n");
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxExportBytes) return warn(": too large for a registry export\n");
+  std::optional<std::vector<std::uint8_t>> bytes = ReadWhole(fd.get(), kMaxExportBytes);
+  if (!bytes) return warn(": cannot be read\n");
   ApplyRegExport(*bytes, file, &Root(), warnings);
 }
 

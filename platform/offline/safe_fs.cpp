@@ -17,8 +17,8 @@
 namespace offline::safefs {
 namespace {
 
-constexpr int kMaxLinks = 40;             // as the kernel's own limit for one path
-constexpr std::size_t kMaxSteps = 4096;   // components walked for one path, links included
+constexpr int kMaxLinks = 40;            // as the kernel's own limit for one path
+constexpr std::size_t kMaxSteps = 4096;  // components walked for one path, links included
 
 std::atomic<bool> g_useOpenat2{true};
 
@@ -257,8 +257,7 @@ Fd OpenBeneath(const Tree& tree, const Parts& parts, int flags, mode_t mode) {
 
 Fd Reopen(const Tree& tree, const Parts& parts, const Fd& held, struct stat* st, int flags) {
   if (!IsRegular(*st)) return Fd();
-  return ReopenVia(held.get(), st, flags,
-                   [&](int ioFlags) { return OpenBeneath(tree, parts, ioFlags).release(); });
+  return ReopenVia(held.get(), st, flags, [&](int ioFlags) { return OpenBeneath(tree, parts, ioFlags).release(); });
 }
 
 Fd OpenRegular(const Tree& tree, const Parts& parts, int flags, struct stat* st) {
@@ -270,8 +269,7 @@ Fd OpenRegular(const Tree& tree, const Parts& parts, int flags, struct stat* st)
 Fd OpenRegularHost(const std::string& path, struct stat* st) {
   Fd held(open(path.c_str(), O_PATH | O_CLOEXEC));
   if (!held.valid() || fstat(held.get(), st) != 0 || !IsRegular(*st)) return Fd();
-  return ReopenVia(held.get(), st, O_RDONLY,
-                   [&](int ioFlags) { return open(path.c_str(), ioFlags | O_CLOEXEC); });
+  return ReopenVia(held.get(), st, O_RDONLY, [&](int ioFlags) { return open(path.c_str(), ioFlags | O_CLOEXEC); });
 }
 
 const char* KindOf(mode_t mode) {

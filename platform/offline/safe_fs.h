@@ -70,12 +70,12 @@ class Tree {
 
 // Where a walk below a tree ended.
 struct Walk {
-  Parts parts;               // on-disk spelling, links replaced by where they lead; missing parts as asked
-  Parts spelled;             // one per asked component: the name matched on disk (a link's own name), or as asked
-  std::size_t found = 0;     // leading parts that exist
+  Parts parts;                // on-disk spelling, links replaced by where they lead; missing parts as asked
+  Parts spelled;              // one per asked component: the name matched on disk (a link's own name), or as asked
+  std::size_t found = 0;      // leading parts that exist
   bool parentExists = false;  // all but the last part exist and lead to a folder
-  bool finalIsLink = false;  // the last part is a link, left unfollowed as asked
-  mode_t mode = 0;           // the type of the last part when it exists (lstat's)
+  bool finalIsLink = false;   // the last part is a link, left unfollowed as asked
+  mode_t mode = 0;            // the type of the last part when it exists (lstat's)
 
   bool exists() const { return found == parts.size(); }
 };

@@ -14,7 +14,8 @@ std::string ErrorWords(os::DWORD error) {
                                   512, nullptr);
   std::u16string words(reinterpret_cast<const char16_t*>(buffer), length);
   // The system's texts end in a full stop and a line end.
-  while (!words.empty() && (words.back() == u'\r' || words.back() == u'\n' || words.back() == u' ' || words.back() == u'.'))
+  while (!words.empty() &&
+         (words.back() == u'\r' || words.back() == u'\n' || words.back() == u' ' || words.back() == u'.'))
     words.pop_back();
   if (words.empty()) return "error " + std::to_string(error);
   return text::ToUtf8(words) + " (error " + std::to_string(error) + ")";
