@@ -37,8 +37,8 @@ os::HANDLE Open(const char16_t* path, os::DWORD access, os::DWORD disposition) {
 TEST(HostileFilesTest, FilesWithASecondNameAreNotWrittenThroughNorCopied) {
   struct Case {
     const char* name;
-    bool output;         // writes go below --output
-    bool linkInOutput;   // the link is below --output, else in the image
+    bool output;        // writes go below --output
+    bool linkInOutput;  // the link is below --output, else in the image
   } cases[] = {{"in the image", false, false}, {"below --output", true, true}, {"image only, copied", true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -140,9 +140,9 @@ TEST_P(HostileLinksTest, LinksThatStayInsideWork) {
   fs::create_symlink("oem1.inf", inf / "relative.inf");
   fs::create_symlink(inf / "oem1.inf", inf / "absolute.inf");
   ASSERT_TRUE(image.Configure());
-  for (const char16_t* path : {u"C:\\windows\\inf\\oem1.inf", u"C:\\ABSOLUTE\\inf\\oem1.inf",
-                               u"C:\\WINDOWS\\again\\again\\inf\\oem1.inf", u"C:\\WINDOWS\\inf\\relative.inf",
-                               u"C:\\WINDOWS\\inf\\absolute.inf"}) {
+  for (const char16_t* path :
+       {u"C:\\windows\\inf\\oem1.inf", u"C:\\ABSOLUTE\\inf\\oem1.inf", u"C:\\WINDOWS\\again\\again\\inf\\oem1.inf",
+        u"C:\\WINDOWS\\inf\\relative.inf", u"C:\\WINDOWS\\inf\\absolute.inf"}) {
     SCOPED_TRACE(text::ToUtf8(path));
     std::optional<std::vector<std::uint8_t>> bytes = offline::ReadImageFile(path, 100);
     ASSERT_TRUE(bytes);
@@ -177,14 +177,14 @@ TEST_P(HostileLinksTest, LinksThatLeaveDangleOrLoopLeadNowhere) {
   EXPECT_TRUE(offline::ReadImageFile(deep + u"\\WINDOWS\\x.txt", 10));
   std::u16string tooDeep = u"C:";
   for (int i = 0; i < 41; ++i) tooDeep += u"\\loop";
-  for (const std::u16string& path : {tooDeep + u"\\WINDOWS\\x.txt", std::u16string(u"C:\\self\\x.txt"),
-                                     std::u16string(u"C:\\ping"), std::u16string(u"C:\\dangling\\x.txt"),
-                                     std::u16string(u"C:\\away\\Version\\SysInfo.log"),
-                                     std::u16string(u"C:\\WINDOWS\\up\\Version\\SysInfo.log")}) {
+  for (const std::u16string& path :
+       {tooDeep + u"\\WINDOWS\\x.txt", std::u16string(u"C:\\self\\x.txt"), std::u16string(u"C:\\ping"),
+        std::u16string(u"C:\\dangling\\x.txt"), std::u16string(u"C:\\away\\Version\\SysInfo.log"),
+        std::u16string(u"C:\\WINDOWS\\up\\Version\\SysInfo.log")}) {
     SCOPED_TRACE(text::ToUtf8(path));
     EXPECT_FALSE(offline::ReadImageFile(path, 100));
-    FileHandle h(os::CreateFileW(path.c_str(), kReadWrite, 0, nullptr, os::OPEN_ALWAYS, os::FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    FileHandle h(
+        os::CreateFileW(path.c_str(), kReadWrite, 0, nullptr, os::OPEN_ALWAYS, os::FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_FALSE(h.valid());
   }
   ExpectOutsideUntouched(image);
