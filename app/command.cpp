@@ -2,7 +2,10 @@
 
 #include "report/report_command.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/page_output.h"
@@ -12,9 +15,12 @@
 namespace app {
 namespace {
 
+// Standard output that cannot take the text (a full disk, a closed pipe) is a failure.
 int Print(const std::string& s) {
-  std::fwrite(s.data(), 1, s.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  const bool written = std::fwrite(s.data(), 1, s.size(), stdout) == s.size();
+  if (written && std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "quillon: cannot write to standard output: %s\n", std::strerror(errno));
+  return 1;
 }
 
 int Usage(const std::string& message) {
@@ -22,28 +28,37 @@ int Usage(const std::string& message) {
   return 2;
 }
 
+bool IsCommand(const std::string& arg) { return arg == "--pages" || arg == "--json" || arg == "--versions"; }
+
+// `args` holds --report and its options, in any order.
 int ReportCommand(const std::vector<std::string>& args) {
-  bool overwrite = true;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--overwrite") {
+  bool overwrite = false;
+  bool append = false;
+  for (const std::string& arg : args) {
+    if (arg == "--report") continue;
+    if (arg == "--overwrite") {
       overwrite = true;
-    } else if (args[i] == "--append") {
-      overwrite = false;
+    } else if (arg == "--append") {
+      append = true;
+    } else if (IsCommand(arg)) {
+      return Usage("only one command may be given: --report and " + arg);
     } else {
-      return Usage("unknown option for --report: " + args[i]);
+      return Usage("unknown option for --report: " + arg);
     }
   }
+  if (overwrite && append) return Usage("--overwrite and --append cannot both be given");
   // As in an interactive run: the pages are built (and the trace written) before the report.
   { StartupPages pages; }
-  return report::RunReportCommand(overwrite);
+  return report::RunReportCommand(!append);
 }
 
 }  // namespace
 
 int RunCommand(const std::vector<std::string>& args) {
   const std::string command = args.empty() ? std::string("--pages") : args[0];
-  if (command == "--report") return ReportCommand(args);
-  if (args.size() > 1) return Usage("unexpected argument after " + command + ": " + args[1]);
+  if (std::find(args.begin(), args.end(), "--report") != args.end()) return ReportCommand(args);
+  if (command == "--overwrite" || command == "--append") return Usage(command + " goes with --report");
+  if (args.size() > 1) return Usage("only one command may be given: " + command + " and " + args[1]);
   if (command == "--pages") return Print(PagesAsText(StartupPages().SheetPages()));
   if (command == "--json") return Print(PagesAsJson(StartupPages().SheetPages()));
   if (command == "--versions") return Print(VersionListing());

@@ -39,6 +39,7 @@ constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_WRITE_FAULT = 29;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
@@ -50,6 +51,7 @@ constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_BAD_PATHNAME = 161;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_DIRECTORY = 267;
@@ -81,6 +83,11 @@ constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
 constexpr DWORD FILE_END = 2;
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+
+// MoveFileExW
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
 // Registry
 constexpr REGSAM KEY_READ = 0x20019;
@@ -203,6 +210,12 @@ BOOL CloseHandle(HANDLE handle);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 BOOL CreateDirectoryW(const WCHAR* path, void* securityAttributes);
+BOOL MoveFileExW(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD flags);
+BOOL DeleteFileW(const WCHAR* fileName);
+BOOL FlushFileBuffers(HANDLE file);
+BOOL SetEndOfFile(HANDLE file);
+DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh);
+DWORD GetCurrentProcessId();
 HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data);
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data);
 BOOL FindClose(HANDLE find);

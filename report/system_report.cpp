@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/diagnostics.h"
 #include "platform/text.h"
 #include "probes/driver_table.h"
 #include "probes/oem_inf.h"
@@ -303,6 +304,16 @@ void WriteOvra(PieceSink& out, const char16_t* systemDirectory) {
   out.Note(WriteDriverListing(out.file(), driver_index::kZolvanta, u"zolfcac", u"zolc8sw"));
 }
 
+// CreateDirectoryW, whose result the report ignores (an existing folder is the
+// normal case); another failure is kept to explain a report that then cannot
+// be created.
+void CreateFolder(const char16_t* path, TextFileFailure* failure) {
+  if (os::CreateDirectoryW(path, nullptr) || !failure->step.empty()) return;
+  const os::DWORD error = os::GetLastError();
+  if (error != os::ERROR_ALREADY_EXISTS)
+    *failure = TextFileFailure{"creating the folder", path, error, diag::ErrorWords(error)};
+}
+
 }  // namespace
 
 int CompareVersions(const char16_t* a, const char16_t* b) {
@@ -329,10 +340,11 @@ ReportOutcome WriteSystemReport(const ReportOptions& options) {
   os::GetSystemDirectoryW(systemDirectory, 260);
   char16_t path[260] = {};
   text::Copy(path, std::u16string_view(systemDirectory, text::Length(systemDirectory, 3)));
+  TextFileFailure folderFailure;
   text::Append(path, u"Halvorn");
-  os::CreateDirectoryW(path, nullptr);
+  CreateFolder(path, &folderFailure);
   text::Append(path, u"\\Version");
-  os::CreateDirectoryW(path, nullptr);
+  CreateFolder(path, &folderFailure);
   text::Append(path, u"\\SysInfo.log");
   outcome.path = path;
 
@@ -366,6 +378,12 @@ ReportOutcome WriteSystemReport(const ReportOptions& options) {
 
   out.Note(file.Close() != 0);
   outcome.complete = out.complete();
+  if (!outcome.complete) {
+    // A folder that could not be made explains a report that could not be made.
+    const std::string& step = file.LastFailure().step;
+    const bool notMade = step == "creating" || step == "opening";
+    outcome.failure = notMade && !folderFailure.step.empty() ? folderFailure : file.LastFailure();
+  }
   if (options.openViewer) file.ShellOpen(path, nullptr);
   return outcome;
 }

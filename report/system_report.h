@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/os.h"
+#include "report/text_file.h"
 
 namespace report {
 
@@ -27,6 +28,7 @@ struct ReportOptions {
 struct ReportOutcome {
   std::u16string path;    // Windows path of the report
   bool complete = false;  // the file was opened, every piece written and the file closed
+  TextFileFailure failure;  // when not complete: what failed first ("creating the folder", "writing", ...)
 };
 
 // Probes the machine afresh and writes the whole report.

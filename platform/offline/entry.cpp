@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,7 +33,8 @@ constexpr const char* kUsage =
     "  --reg FILE               read the registry from this .reg export instead of the\n"
     "                           image's hive files (may be given several times)\n"
     "  --output DIR             write the trace file and the report below DIR instead\n"
-    "                           of into the image\n"
+    "                           of into the image (a report only the image has is\n"
+    "                           copied there first when appending, up to 64 MiB)\n"
     "\n"
     "Without a command, on a terminal: the \"Driver Information\" sheet with a tab for\n"
     "each page (Left/Right to switch, Enter or Esc to close), then the question whether\n"
@@ -43,13 +46,30 @@ constexpr const char* kUsage =
     "  --json                   the same pages as JSON\n"
     "  --versions               list the driver and version-marker file versions\n"
     "  --report [--overwrite|--append]\n"
-    "                           write SysInfo.log (overwrite is the default)\n"
+    "                           write SysInfo.log: replace an earlier one (the default)\n"
+    "                           or append to it; a failed write leaves it as it was\n"
     "\n"
     "  --help                   show this text\n"
     "  --version                show the program's version\n"
     "\n"
-    "Exit status: 0 on success, 1 when the system cannot be read or the report\n"
-    "cannot be written, 2 for a usage error, 128 + N when ended by signal N.\n";
+    "Writes never leave DIR or the image: a symbolic link or a file with a second\n"
+    "name (a hard link) is not written through, and a FIFO or device is no file.\n"
+    "\n"
+    "Exit status:\n"
+    "  0        success\n"
+    "  1        the system cannot be read, the report cannot be written completely\n"
+    "           (the message names the file, the step that failed and why), or\n"
+    "           standard output cannot be written\n"
+    "  2        a usage error: an unknown option, two commands, or --overwrite\n"
+    "           with --append\n"
+    "  128 + N  ended by signal N\n";
+
+// --help and --version: standard output that cannot take the text is a failure.
+int PrintOut(const char* text) {
+  if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+  std::fprintf(stderr, "quillon: cannot write to standard output: %s\n", std::strerror(errno));
+  return 1;
+}
 
 }  // namespace
 
@@ -80,8 +100,8 @@ int main(int argc, char** argv) {
       case kSystemDirectory: options.systemDirectory = text::FromUtf8(optarg); break;
       case kReg: options.regFiles.push_back(optarg); break;
       case kOutput: options.output = optarg; break;
-      case kHelp: std::fputs(kUsage, stdout); return 0;
-      case kVersionOption: std::fputs(kVersion, stdout); return 0;
+      case kHelp: return PrintOut(kUsage);
+      case kVersionOption: return PrintOut(kVersion);
       case kPages: command.push_back("--pages"); break;
       case kJson: command.push_back("--json"); break;
       case kVersions: command.push_back("--versions"); break;

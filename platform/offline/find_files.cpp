@@ -1,7 +1,6 @@
 // Folder listings in NTFS order with Windows' wildcard rules.
 #include <dirent.h>
-#include <limits.h>
-#include <stdlib.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -78,35 +77,49 @@ bool NameMatches(const std::u16string& pattern, std::u16string_view name) {
   return Match(pattern, text::UpperCaseAZ(name));
 }
 
-// Adds the entries of `dir` (below the real folder `base`) that match. A link
-// that leads out of `base`, or nowhere, is not there for the Windows side.
-void Collect(const std::string& base, const std::string& dir, bool driveRoot, const std::u16string& pattern,
+// The type of the entry `name` of the listed folder: a link's is that of what
+// it leads to when it stays inside the tree; nullopt for a link that leads
+// out of the tree or nowhere, which is not there for the Windows side.
+std::optional<struct stat> EntryStat(const offline::Place& folder, int dirFd, const std::string& name) {
+  struct stat st;
+  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  if (!S_ISLNK(st.st_mode)) return st;
+  offline::safefs::Parts path = folder.parts;
+  path.push_back(name);
+  std::optional<offline::safefs::Walk> walk = offline::safefs::Resolve(*folder.tree, path, true);
+  if (!walk || !walk->exists()) return std::nullopt;
+  offline::safefs::Fd target = offline::safefs::OpenBeneath(*folder.tree, walk->parts, O_PATH);
+  if (!target.valid() || fstat(target.get(), &st) != 0) return std::nullopt;
+  return st;
+}
+
+// Adds the entries of the folder `folder` that match. Only files and folders
+// are listed: a FIFO, socket or device is nothing Windows would show.
+void Collect(const offline::Place& folder, bool driveRoot, const std::u16string& pattern,
              std::set<std::u16string>* seen, std::vector<WIN32_FIND_DATAW>* out) {
-  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.c_str()), closedir);
+  offline::safefs::Fd fd = offline::safefs::OpenBeneath(*folder.tree, folder.parts, O_RDONLY | O_DIRECTORY);
+  if (!fd.valid()) return;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(fdopendir(fd.get()), closedir);
   if (!d) return;
+  fd.release();
   while (dirent* e = readdir(d.get())) {
     if (out->size() >= kMaxEntries) break;
     const std::string entry = e->d_name;
     if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
     std::u16string name = text::FromUtf8(entry);
     if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
-    const std::string host = dir + "/" + entry;
-    struct stat st;
-    if (lstat(host.c_str(), &st) != 0) continue;
-    if (S_ISLNK(st.st_mode)) {
-      char real[PATH_MAX];
-      if (!realpath(host.c_str(), real) || !offline::IsInside(base, real) || stat(real, &st) != 0) continue;
-    }
+    std::optional<struct stat> st = EntryStat(folder, dirfd(d.get()), entry);
+    if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
     if (!seen->insert(text::UpperCaseAZ(name)).second) continue;
     WIN32_FIND_DATAW data{};
-    data.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    data.dwFileAttributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
     if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
-    const std::uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+    const std::uint64_t size = S_ISDIR(st->st_mode) ? 0 : static_cast<std::uint64_t>(st->st_size);
     data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data.nFileSizeLow = static_cast<DWORD>(size);
-    const std::uint64_t t = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
-                            static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
+    const std::uint64_t t = (static_cast<std::uint64_t>(st->st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
+                            static_cast<std::uint64_t>(st->st_mtim.tv_nsec) / 100;
     data.ftLastWriteTime = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
     text::Copy(data.cFileName, name);
     out->push_back(data);
@@ -131,20 +144,14 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   auto state = std::make_unique<offline::FindState>();
   std::set<std::u16string> seen;
   bool anyFolder = false;
-  const offline::Machine& m = offline::CurrentMachine();
   std::optional<std::string> rel = offline::DriveRelative(dirPart);
-  if (rel && !m.options.root.empty()) {
+  if (rel) {
     // Files written below --output first, then the image's.
-    for (const std::string& base : {m.options.output, m.options.root}) {
-      if (base.empty()) continue;
-      std::optional<offline::MappedPath> dir = offline::ResolveBelow(base, *rel);
-      struct stat st;
-      char realBase[PATH_MAX];
-      if (!dir || !dir->exists || stat(dir->host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-          !realpath(base.c_str(), realBase))
-        continue;
+    for (const auto& tree : {offline::CurrentMachine().output, offline::CurrentMachine().image}) {
+      std::optional<offline::Place> folder = offline::PlaceIn(tree, *rel);
+      if (!folder || !folder->exists || !S_ISDIR(folder->mode)) continue;
       anyFolder = true;
-      Collect(realBase, dir->host, rel->empty(), namePattern, &seen, &state->entries);
+      Collect(*folder, rel->empty(), namePattern, &seen, &state->entries);
     }
   }
   if (!anyFolder) {

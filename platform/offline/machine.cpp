@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "platform/offline/path_map.h"
 #include "platform/offline/registry_store.h"
 #include "platform/text.h"
 
@@ -22,15 +21,11 @@ bool IsDir(const std::string& path) {
 }
 
 // "C:\WINDOWS\system32" from the folders on disk, on-disk spelling kept.
-std::optional<std::u16string> FindSystemDirectory(const std::string& root) {
+std::optional<std::u16string> FindSystemDirectory(const safefs::Tree& root) {
   for (const char* windows : {"WINDOWS", "WINNT"}) {
-    std::optional<MappedPath> w = ResolveBelow(root, std::string("/") + windows);
-    if (!w || !w->exists || !IsDir(w->host)) continue;
-    std::optional<MappedPath> s = ResolveBelow(w->host, "/system32");
-    if (!s || !s->exists || !IsDir(s->host)) continue;
-    std::string wname = w->host.substr(w->host.rfind('/') + 1);
-    std::string sname = s->host.substr(s->host.rfind('/') + 1);
-    return u"C:\\" + text::FromUtf8(wname) + u"\\" + text::FromUtf8(sname);
+    std::optional<safefs::Walk> system = safefs::Resolve(root, {windows, "system32"}, true);
+    if (!system || !system->exists() || !S_ISDIR(system->mode)) continue;
+    return u"C:\\" + text::FromUtf8(system->spelled[0]) + u"\\" + text::FromUtf8(system->spelled[1]);
   }
   return std::nullopt;
 }
@@ -40,7 +35,8 @@ std::optional<std::u16string> FindSystemDirectory(const std::string& root) {
 bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   Machine next;
   next.options = options;
-  if (!IsDir(options.root)) {
+  next.image = safefs::Tree::Open(options.root, nullptr);
+  if (!next.image) {
     if (error) *error = "the system drive folder '" + options.root + "' does not exist or is not a folder";
     return false;
   }
@@ -49,15 +45,18 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     for (std::size_t i = 1; i <= options.output.size(); ++i)
       if (i == options.output.size() || options.output[i] == '/') mkdir(options.output.substr(0, i).c_str(), 0755);
   }
-  if (!options.output.empty() && !IsDir(options.output)) {
-    if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
-    return false;
+  if (!options.output.empty()) {
+    next.output = safefs::Tree::Open(options.output, nullptr);
+    if (!next.output) {
+      if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
+      return false;
+    }
   }
   if (options.systemDirectory) {
     next.systemDirectory = *options.systemDirectory;
     while (!next.systemDirectory.empty() && next.systemDirectory.back() == u'\\') next.systemDirectory.pop_back();
   } else {
-    std::optional<std::u16string> found = FindSystemDirectory(options.root);
+    std::optional<std::u16string> found = FindSystemDirectory(*next.image);
     if (!found) {
       if (error)
         *error = "'" + options.root + "' holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "

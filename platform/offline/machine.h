@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/offline/safe_fs.h"
 
 namespace offline {
 
@@ -21,6 +24,8 @@ struct MachineOptions {
 struct Machine {
   MachineOptions options;
   std::u16string systemDirectory;  // resolved, no trailing backslash
+  std::shared_ptr<const safefs::Tree> image;   // --root, held open for the run
+  std::shared_ptr<const safefs::Tree> output;  // --output, held open; null: writes go into the image
 };
 
 // Sets up the machine. False, with a message for the user, when the root is

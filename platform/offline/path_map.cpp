@@ -1,12 +1,9 @@
 #include "platform/offline/path_map.h"
 
-#include <dirent.h>
-#include <limits.h>
-#include <stdlib.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <memory>
 #include <vector>
 
 #include "platform/offline/machine.h"
@@ -17,68 +14,67 @@ namespace {
 
 constexpr std::size_t kMaxComponents = 128;
 
-std::vector<std::string> SplitComponents(const std::string& relative) {
-  std::vector<std::string> parts;
-  std::string current;
-  for (char c : relative) {
-    if (c == '/') {
-      if (!current.empty()) parts.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
+safefs::Parts Components(const std::string& relative) {
+  safefs::Parts parts;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t slash = relative.find('/', start);
+    if (slash == std::string::npos) slash = relative.size();
+    if (slash > start) parts.push_back(relative.substr(start, slash - start));
+    start = slash + 1;
   }
-  if (!current.empty()) parts.push_back(current);
   return parts;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  return text::EqualsNoCaseAZ(text::FromUtf8(a), text::FromUtf8(b));
+std::optional<Place> PlaceOf(const std::shared_ptr<const safefs::Tree>& tree, const safefs::Parts& components,
+                             bool followFinal) {
+  if (!tree) return std::nullopt;
+  std::optional<safefs::Walk> walk = safefs::Resolve(*tree, components, followFinal);
+  if (!walk) return std::nullopt;
+  Place place;
+  place.tree = tree;
+  place.parts = walk->parts;
+  place.host = tree->HostPath(walk->parts);
+  place.exists = walk->exists();
+  place.parentExists = walk->parentExists;
+  place.finalIsLink = walk->exists() && walk->finalIsLink;
+  place.mode = walk->mode;
+  return place;
 }
 
-// The on-disk name of `name` inside `dir`: the exact name when present, else
-// the first entry equal without regard to case.
-std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
-  struct stat st;
-  if (lstat((dir + "/" + name).c_str(), &st) == 0) return name;
-  std::unique_ptr<DIR, int (*)(DIR*)> d(opendir(dir.c_str()), closedir);
-  if (!d) return std::nullopt;
-  while (dirent* e = readdir(d.get())) {
-    std::string entry = e->d_name;
-    if (entry == "." || entry == "..") continue;
-    if (SameNoCase(entry, name)) return entry;
-  }
-  return std::nullopt;
+std::optional<safefs::Parts> WindowsComponents(std::u16string_view windowsPath) {
+  if (!CurrentMachine().image) return std::nullopt;
+  std::optional<std::string> rel = DriveRelative(windowsPath);
+  if (!rel) return std::nullopt;
+  return Components(*rel);
 }
 
-// Creates the folders of `relative` below `base` that do not exist yet, spelt
-// as the image spells them and reusing existing ones whatever their case;
-// never through a link that leaves `base`.
-bool MakeFoldersBelow(const std::string& base, const std::string& imageBase, const std::string& relative) {
-  std::optional<MappedPath> resolved = ResolveBelow(base, "");
-  std::optional<MappedPath> image = ResolveBelow(imageBase, "");
-  if (!resolved || !image) return false;
-  std::string dir = resolved->host;
-  std::string imageDir = image->host;
-  for (const std::string& part : SplitComponents(relative)) {
-    const std::string name = FindEntry(imageDir, part).value_or(part);
-    std::optional<MappedPath> nextImage = ResolveBelow(imageDir, "/" + name);
-    if (nextImage) imageDir = nextImage->host;
-    std::optional<MappedPath> next = ResolveBelow(dir, "/" + name);
-    if (!next) return false;
-    if (!next->exists && mkdir(next->host.c_str(), 0755) != 0) return false;
-    struct stat st;
-    if (lstat(next->host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    dir = next->host;
+// Creates below the output folder the folders of `spelled` (the image's
+// spelling of each component) that it lacks, reusing existing ones whatever
+// their case. Each is made with mkdirat in its parent, reached through the
+// output folder's descriptor.
+bool MakeOutputFolders(const std::shared_ptr<const safefs::Tree>& output, const safefs::Parts& spelled) {
+  for (std::size_t i = 1; i <= spelled.size(); ++i) {
+    safefs::Parts prefix(spelled.begin(), spelled.begin() + static_cast<std::ptrdiff_t>(i));
+    std::optional<Place> place = PlaceOf(output, prefix, true);
+    if (!place) return false;
+    if (place->exists) {
+      if (!S_ISDIR(place->mode)) return false;
+      continue;
+    }
+    safefs::Fd parent = place->OpenParent();
+    if (!parent.valid() || (mkdirat(parent.get(), place->Name().c_str(), 0755) != 0 && errno != EEXIST)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-bool IsInside(const std::string& base, const std::string& path) {
-  return path == base || (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
-                          path[base.size()] == '/');
+bool Place::InOutput() const { return tree && tree == CurrentMachine().output; }
+
+safefs::Fd Place::OpenParent() const {
+  if (!tree || parts.empty()) return safefs::Fd();
+  return safefs::OpenBeneath(*tree, safefs::Parts(parts.begin(), parts.end() - 1), O_PATH | O_DIRECTORY);
 }
 
 std::optional<std::string> DriveRelative(std::u16string_view path) {
@@ -88,7 +84,8 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
   std::u16string_view rest = path;
   // "\\?\C:\..." names the same file as "C:\..."; any other "\\" path is on
   // another machine or device.
-  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\") rest.remove_prefix(4);
+  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\")
+    rest.remove_prefix(4);
   else if (rest.size() >= 2 && (rest[0] == u'\\' || rest[0] == u'/') && (rest[1] == u'\\' || rest[1] == u'/'))
     return std::nullopt;
   if (rest.size() >= 2 && rest[1] == u':') {
@@ -106,8 +103,7 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
       while (!current.empty() && (current.back() == u'.' || current.back() == u' ')) current.pop_back();
       if (current.empty()) return false;
       for (char16_t c : current)
-        if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' ||
-            c == u':')
+        if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' || c == u':')
           return false;
       parts.push_back(current);
     }
@@ -127,70 +123,57 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
   return out;
 }
 
-std::optional<MappedPath> ResolveBelow(const std::string& baseIn, const std::string& relative) {
-  char realBase[PATH_MAX];
-  if (!realpath(baseIn.c_str(), realBase)) return std::nullopt;
-  std::string base = realBase;
-  std::string current = base;
-  std::vector<std::string> parts = SplitComponents(relative);
-  MappedPath result;
-  result.parentExists = true;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    std::optional<std::string> entry = FindEntry(current, parts[i]);
-    if (!entry) {
-      // Missing: the rest is spelled as given.
-      result.exists = false;
-      struct stat dirStat;
-      result.parentExists = i + 1 == parts.size() && stat(current.c_str(), &dirStat) == 0 && S_ISDIR(dirStat.st_mode);
-      for (std::size_t k = i; k < parts.size(); ++k) current += "/" + parts[k];
-      result.host = current;
-      return result;
-    }
-    std::string next = current + "/" + *entry;
-    struct stat st;
-    if (lstat(next.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-      char real[PATH_MAX];
-      if (!realpath(next.c_str(), real) || !IsInside(base, real)) return std::nullopt;
-      next = real;
-    }
-    current = next;
-  }
-  result.exists = true;
-  result.host = current;
-  return result;
+std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative) {
+  return PlaceOf(tree, Components(relative), true);
 }
 
-std::optional<MappedPath> MapForRead(std::u16string_view windowsPath) {
+std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  return PlaceOf(CurrentMachine().image, *components, followFinal);
+}
+
+std::optional<Place> MapForRead(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
-  if (m.options.root.empty()) return std::nullopt;
-  std::optional<std::string> rel = DriveRelative(windowsPath);
-  if (!rel) return std::nullopt;
-  if (!m.options.output.empty()) {
-    std::optional<MappedPath> out = ResolveBelow(m.options.output, *rel);
+  if (m.output) {
+    std::optional<Place> out = PlaceOf(m.output, *components, true);
     if (out && out->exists) return out;
   }
-  return ResolveBelow(m.options.root, *rel);
+  return PlaceOf(m.image, *components, true);
 }
 
-std::optional<MappedPath> MapForWrite(std::u16string_view windowsPath) {
+std::optional<Place> MapForWrite(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
-  if (m.options.root.empty()) return std::nullopt;
-  std::optional<std::string> rel = DriveRelative(windowsPath);
-  if (!rel) return std::nullopt;
-  if (m.options.output.empty()) return ResolveBelow(m.options.root, *rel);
-  std::optional<MappedPath> out = ResolveBelow(m.options.output, *rel);
-  if (!out) return out;
-  // A folder that exists only in the image counts as existing below --output too:
-  // it is created there on demand.
-  if (!out->parentExists) {
-    std::string parentRel = rel->substr(0, rel->rfind('/'));
-    std::optional<MappedPath> image = ResolveBelow(m.options.root, parentRel);
-    struct stat st;
-    if (image && image->exists && stat(image->host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-        MakeFoldersBelow(m.options.output, m.options.root, parentRel))
-      out = ResolveBelow(m.options.output, *rel);
-  }
+  if (!m.output) return PlaceOf(m.image, *components, false);
+  std::optional<Place> out = PlaceOf(m.output, *components, false);
+  if (!out || out->parentExists || components->empty()) return out;
+  // A folder that exists only in the image counts as existing below --output
+  // too: it is created there on demand, spelled as the image spells it.
+  safefs::Parts parent(components->begin(), components->end() - 1);
+  std::optional<safefs::Walk> image = safefs::Resolve(*m.image, parent, true);
+  if (image && image->exists() && S_ISDIR(image->mode) && MakeOutputFolders(m.output, image->spelled))
+    out = PlaceOf(m.output, *components, false);
   return out;
+}
+
+std::optional<Place> MapWritten(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  const Machine& m = CurrentMachine();
+  return PlaceOf(m.output ? m.output : m.image, *components, false);
+}
+
+std::string WriteHostPath(std::u16string_view windowsPath) {
+  const Machine& m = CurrentMachine();
+  const std::shared_ptr<const safefs::Tree>& tree = m.output ? m.output : m.image;
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!tree || !components) return text::ToUtf8(windowsPath);
+  std::optional<safefs::Walk> walk = safefs::Resolve(*tree, *components, false);
+  return tree->HostPath(walk ? walk->parts : *components);
 }
 
 }  // namespace offline

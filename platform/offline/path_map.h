@@ -1,17 +1,33 @@
-// Windows paths of the offline machine mapped onto host paths below the image
-// root (reads) or below the output folder (writes, when one is given).
+// Windows paths of the offline machine mapped onto places below the image
+// (--root) or below the output folder (--output), each held open as a folder
+// descriptor for the run.
 #pragma once
 
+#include <sys/types.h>
+
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/offline/safe_fs.h"
+
 namespace offline {
 
-struct MappedPath {
-  std::string host;     // host path (may not exist yet)
-  bool exists = false;  // the final component exists on the host
+// Where a Windows path lies on one side of the machine.
+struct Place {
+  std::shared_ptr<const safefs::Tree> tree;  // the image or the output folder
+  safefs::Parts parts;      // on-disk spelling below the tree, links resolved; missing parts as asked
+  std::string host;         // the host path, for messages
+  bool exists = false;      // the last component exists
   bool parentExists = false;
+  bool finalIsLink = false;  // the last component is a link (writes never follow it)
+  mode_t mode = 0;          // its type when it exists
+
+  bool InOutput() const;
+  // The folder holding the last component, for creating, renaming or removing it.
+  safefs::Fd OpenParent() const;
+  const std::string& Name() const { return parts.back(); }
 };
 
 // Splits "C:\a\b" into drive-relative components, resolving "." and ".." without
@@ -19,17 +35,22 @@ struct MappedPath {
 // path that cannot be anchored, or a name no NTFS volume accepts.
 std::optional<std::string> DriveRelative(std::u16string_view windowsPath);
 
-// Resolves each component without regard to case below `base`; the last
-// components may be missing. Symbolic links are followed only while they stay
-// inside `base`; one that leaves it makes the path unresolvable.
-std::optional<MappedPath> ResolveBelow(const std::string& base, const std::string& relative);
+// A drive-relative path ("/a/b", from DriveRelative) below one tree, links
+// followed; nullopt when the tree is null or the path leaves it.
+std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative);
 
-// True when `path` is `base` or lies below it (both host paths without "..").
-bool IsInside(const std::string& base, const std::string& path);
-
-// For reading: below --output first (where writes went), then the image.
-std::optional<MappedPath> MapForRead(std::u16string_view windowsPath);
-// For writing: below --output when given, else into the image.
-std::optional<MappedPath> MapForWrite(std::u16string_view windowsPath);
+// For reading: below --output first (where writes went), then the image. Links
+// are followed while they stay below their tree.
+std::optional<Place> MapForRead(std::u16string_view windowsPath);
+// The image's own place, whatever --output holds.
+std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal);
+// For writing: below --output when given (creating there the folders of the
+// path that the image has), else into the image. The last component is never
+// followed.
+std::optional<Place> MapForWrite(std::u16string_view windowsPath);
+// Where a write to `windowsPath` goes, creating nothing.
+std::optional<Place> MapWritten(std::u16string_view windowsPath);
+// The host path a write to `windowsPath` goes to, creating nothing: for messages.
+std::string WriteHostPath(std::u16string_view windowsPath);
 
 }  // namespace offline

@@ -1,7 +1,7 @@
 // HKEY_LOCAL_MACHINE of the offline machine and the registry calls over it.
+#include <sys/stat.h>
+
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 
@@ -55,21 +55,62 @@ std::u16string ResolvePath(std::u16string_view path) {
 }
 
 void ReadExport(const std::string& file, std::string* warnings) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    if (warnings) *warnings += file + ": cannot be read\n";
+  auto warn = [&](const char* why) {
+    if (warnings) *warnings += file + why;
+  };
+  struct stat st;
+  safefs::Fd fd = safefs::OpenRegularHost(file, &st);
+  if (!fd.valid()) return warn(": cannot be read (missing, or not a regular file)\n");
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxExportBytes) return warn(": too large for a registry export\n");
+  std::optional<std::vector<std::uint8_t>> bytes = ReadWhole(fd.get(), kMaxExportBytes);
+  if (!bytes) return warn(": cannot be read\n");
+  ApplyRegExport(*bytes, file, &Root(), warnings);
+}
+
+// A hive file opened (as a regular file only) by the caller.
+struct HiveFile {
+  safefs::Fd fd;
+  std::string host;  // for messages
+};
+
+// hivex opens the hive by name: it is given the descriptor's own name, so it
+// reads the very file checked here, whatever the image's folders become.
+void ReadHiveFile(const std::optional<HiveFile>& hive, RegTreeKey* into, std::string* warnings) {
+  if (!hive) return;
+  if (!hive->fd.valid()) {
+    if (warnings) *warnings += hive->host + ": not a regular file; not read as a registry hive\n";
     return;
   }
-  std::vector<std::uint8_t> bytes;
-  char buf[65536];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    bytes.insert(bytes.end(), buf, buf + in.gcount());
-    if (bytes.size() > kMaxExportBytes) {
-      if (warnings) *warnings += file + ": too large for a registry export\n";
-      return;
-    }
+  const std::string name = "/proc/self/fd/" + std::to_string(hive->fd.get());
+  std::string notes;
+  ReadHive(name, into, &notes);
+  for (std::size_t at = notes.find(name); at != std::string::npos; at = notes.find(name, at + hive->host.size()))
+    notes.replace(at, name.size(), hive->host);
+  if (warnings) *warnings += notes;
+}
+
+void LoadHives(const std::optional<HiveFile>& system, const std::optional<HiveFile>& software,
+               const std::vector<std::string>& regFiles, std::string* warnings) {
+  Root() = RegTreeKey{};
+  Handles().clear();
+  if (!regFiles.empty()) {
+    for (const auto& file : regFiles) ReadExport(file, warnings);
+    return;
   }
-  ApplyRegExport(bytes, file, &Root(), warnings);
+  if (system) ReadHiveFile(system, Root().AddChild(u"SYSTEM"), warnings);
+  if (software) ReadHiveFile(software, Root().AddChild(u"SOFTWARE"), warnings);
+}
+
+std::optional<HiveFile> HostHive(const std::optional<std::string>& path) {
+  if (!path) return std::nullopt;
+  struct stat st;
+  return HiveFile{safefs::OpenRegularHost(*path, &st), *path};
+}
+
+std::optional<HiveFile> ImageHive(const Machine& machine, const char16_t* name) {
+  std::optional<std::string> host = MapExisting(machine.systemDirectory + u"\\config\\" + name);
+  if (!host) return std::nullopt;
+  return HiveFile{OpenImageFile(machine.systemDirectory + u"\\config\\" + name), *host};
 }
 
 }  // namespace
@@ -78,23 +119,15 @@ const RegTreeKey* LookUp(std::u16string_view path) { return FindKey(Root(), Reso
 
 void LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
                        const std::vector<std::string>& regFiles, std::string* warnings) {
-  Root() = RegTreeKey{};
-  Handles().clear();
-  if (!regFiles.empty()) {
-    for (const auto& file : regFiles) ReadExport(file, warnings);
-    return;
-  }
-  if (systemHive) ReadHive(*systemHive, Root().AddChild(u"SYSTEM"), warnings);
-  if (softwareHive) ReadHive(*softwareHive, Root().AddChild(u"SOFTWARE"), warnings);
+  LoadHives(HostHive(systemHive), HostHive(softwareHive), regFiles, warnings);
 }
 
 void LoadRegistry(const Machine& machine, std::string* warnings) {
-  std::optional<std::string> system, software;
-  if (machine.options.regFiles.empty()) {
-    system = MapExisting(machine.systemDirectory + u"\\config\\SYSTEM");
-    software = MapExisting(machine.systemDirectory + u"\\config\\SOFTWARE");
+  if (!machine.options.regFiles.empty()) {
+    LoadHives(std::nullopt, std::nullopt, machine.options.regFiles, warnings);
+    return;
   }
-  LoadRegistryFiles(system, software, machine.options.regFiles, warnings);
+  LoadHives(ImageHive(machine, u"SYSTEM"), ImageHive(machine, u"SOFTWARE"), {}, warnings);
 }
 
 }  // namespace offline

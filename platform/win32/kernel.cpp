@@ -75,6 +75,23 @@ BOOL CreateDirectoryW(const WCHAR* path, void* sa) {
   return ::CreateDirectoryW(W(path), static_cast<LPSECURITY_ATTRIBUTES>(sa));
 }
 
+BOOL MoveFileExW(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD flags) {
+  return ::MoveFileExW(W(existingFileName), W(newFileName), flags);
+}
+
+BOOL DeleteFileW(const WCHAR* fileName) { return ::DeleteFileW(W(fileName)); }
+BOOL FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
+BOOL SetEndOfFile(HANDLE file) { return ::SetEndOfFile(file); }
+
+DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh) {
+  ::DWORD high = 0;
+  DWORD low = ::GetFileSize(file, &high);
+  if (fileSizeHigh) *fileSizeHigh = high;
+  return low;
+}
+
+DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
 HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   return ::FindFirstFileW(W(pattern), reinterpret_cast<::WIN32_FIND_DATAW*>(data));
 }

@@ -2,9 +2,13 @@
 // SysInfo.log below O, prints its Windows path and tells by its exit status
 // whether the report was written completely.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,16 +54,22 @@ class CliReportTest : public ::testing::Test {
     fs::create_directories(output_);
   }
   void TearDown() override {
+    if (mounted_) umount2(output_.c_str(), MNT_DETACH);
     if (!work_.empty()) {
       std::error_code ignored;
       fs::remove_all(work_, ignored);
     }
   }
 
-  RunResult RunReport() {
+  RunResult RunReport() { return Run("--report"); }
+
+  // Runs the program on the scenario with --output and `args`; standard output
+  // goes to `out` when given.
+  RunResult Run(const std::string& args, const std::string& out = "") {
     s.Apply();
     std::string command = Quote(program_) + " --root " + Quote(s.HostRoot()) + " --output " +
-                          Quote(output_.string()) + " --report >" + Quote((work_ / "stdout").string()) + " 2>" +
+                          Quote(output_.string()) + " " + args + " >" +
+                          Quote(out.empty() ? (work_ / "stdout").string() : out) + " 2>" +
                           Quote((work_ / "stderr").string());
     RunResult result;
     int raw = std::system(command.c_str());
@@ -72,6 +82,7 @@ class CliReportTest : public ::testing::Test {
   fs::path ReportFile() const { return output_ / "Halvorn" / "Version" / "SysInfo.log"; }
 
   Scenario s;
+  bool mounted_ = false;
   std::string program_;
   fs::path work_;
   fs::path output_;
@@ -122,6 +133,89 @@ TEST_F(CliReportTest, ReportPathTakenByAFolderFails) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("SysInfo.log"), std::string::npos) << run.err;
   EXPECT_TRUE(fs::is_directory(ReportFile()));
+}
+
+TEST_F(CliReportTest, ConflictingCommandsAreUsageErrors) {
+  for (const char* args : {"--report --overwrite --append", "--append --report --overwrite", "--pages --report",
+                           "--report --versions", "--pages --json", "--append"}) {
+    SCOPED_TRACE(args);
+    RunResult run = Run(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("see --help"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(ReportFile()));
+  }
+}
+
+TEST_F(CliReportTest, StandardOutputThatCannotBeWrittenFails) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  for (const char* args : {"--report", "--pages", "--versions", "--json"}) {
+    SCOPED_TRACE(args);
+    RunResult run = Run(args, "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("standard output"), std::string::npos) << run.err;
+  }
+}
+
+// The message names the host file, the step that failed and why.
+TEST_F(CliReportTest, HardLinkedReportIsRefusedByName) {
+  fs::create_directories(ReportFile().parent_path());
+  std::ofstream(work_ / "elsewhere") << "keep me";
+  fs::create_hard_link(work_ / "elsewhere", ReportFile());
+  for (const char* mode : {"--overwrite", "--append"}) {
+    SCOPED_TRACE(mode);
+    RunResult run = Run(std::string("--report ") + mode);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(fs::canonical(ReportFile()).string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("2 hard links"), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp(work_ / "elsewhere"), "keep me");
+  }
+}
+
+// --append below --output copies the image's report first, but not a huge one.
+TEST_F(CliReportTest, HugeImageReportIsNotCopiedOnAppend) {
+  const fs::path imageReport = fs::path(s.HostRoot()) / "Halvorn" / "Version" / "SysInfo.log";
+  fs::create_directories(imageReport.parent_path());
+  std::ofstream(imageReport) << "old";
+  fs::resize_file(imageReport, (std::uintmax_t{64} << 20) + 1);  // sparse
+  RunResult run = Run("--report --append");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("64 MiB"), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(ReportFile()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(ReportFile().parent_path()), fs::directory_iterator()), 0);
+  EXPECT_EQ(fs::file_size(imageReport), (std::uintmax_t{64} << 20) + 1);
+}
+
+// A full disk under --output: the earlier report stays byte for byte and no
+// temporary file is left, whether the new one replaces it or is appended.
+TEST_F(CliReportTest, FullDiskKeepsTheEarlierReport) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  if (mount("tmpfs", output_.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+  mounted_ = true;
+  ASSERT_EQ(RunReport().status, 0);
+  const std::string earlier = Slurp(ReportFile());
+  ASSERT_FALSE(earlier.empty());
+  // Fill the disk. An appended report still fits its first pieces into the
+  // rest of the old report's last page, then runs out of space.
+  struct statvfs disk;
+  ASSERT_EQ(statvfs(output_.c_str(), &disk), 0);
+  ASSERT_NE(earlier.size() % disk.f_frsize, 0u) << "the old report leaves no room in its last page";
+  {
+    std::ofstream filler(output_ / "filler", std::ios::binary);
+    filler << std::string(std::uint64_t{disk.f_bavail} * disk.f_frsize, 'f');
+  }
+  for (const char* mode : {"--overwrite", "--append"}) {
+    SCOPED_TRACE(mode);
+    RunResult run = Run(std::string("--report ") + mode);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+    EXPECT_TRUE(Slurp(ReportFile()) == earlier) << "the earlier report changed";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(output_))
+      names.push_back(fs::relative(entry.path(), output_).string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Halvorn", "Halvorn/Version", "Halvorn/Version/SysInfo.log",
+                                               "Korvane.log", "filler"}));
+  }
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ TEST(PathMapTest, OutputFolderShadowsTheImageAndReceivesWrites) {
 
   // A write lands below --output at the same drive-relative place, reusing
   // the folder already there whatever its case.
-  std::optional<offline::MappedPath> write = offline::MapForWrite(u"C:\\HALVORN\\VERSION\\SysInfo.log");
+  std::optional<offline::Place> write = offline::MapForWrite(u"C:\\HALVORN\\VERSION\\SysInfo.log");
   ASSERT_TRUE(write);
   EXPECT_FALSE(write->exists);
   EXPECT_TRUE(write->parentExists);
@@ -119,14 +119,14 @@ TEST(PathMapTest, OutputFolderShadowsTheImageAndReceivesWrites) {
 TEST(PathMapTest, WritesBelowOutputCreateOnlyFoldersTheImageHas) {
   TempImage image;
   ASSERT_TRUE(image.Configure(true));
-  std::optional<offline::MappedPath> inImageFolder = offline::MapForWrite(u"C:\\windows\\SYSTEM32\\trace.log");
+  std::optional<offline::Place> inImageFolder = offline::MapForWrite(u"C:\\windows\\SYSTEM32\\trace.log");
   ASSERT_TRUE(inImageFolder);
   EXPECT_TRUE(inImageFolder->parentExists);
   // New folders take the image's spelling, so the output mirrors the image.
   EXPECT_TRUE(fs::is_directory(image.Out() / "WINDOWS" / "system32"));
   EXPECT_FALSE(fs::exists(image.Out() / "windows"));
 
-  std::optional<offline::MappedPath> nowhere = offline::MapForWrite(u"C:\\NoSuchFolder\\trace.log");
+  std::optional<offline::Place> nowhere = offline::MapForWrite(u"C:\\NoSuchFolder\\trace.log");
   ASSERT_TRUE(nowhere);
   EXPECT_FALSE(nowhere->parentExists);
   EXPECT_FALSE(fs::exists(image.Out() / "NoSuchFolder"));

@@ -446,7 +446,6 @@ TEST_F(ReportTest, UnwritableReportIsNotComplete) {
 }
 
 TEST_F(ReportTest, ReportPathThatIsAFolderIsNotComplete) {
-  if (Scenario::IsWine()) GTEST_SKIP() << "Wine's answer for a folder in the report's place is not yet understood";
   s.MakeDir(ReportPath());
   questions = 0;
   report::ReportOutcome outcome = Run();

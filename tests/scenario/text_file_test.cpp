@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
 #include "report/text_file.h"
 #include "tests/support/scenario.h"
 
@@ -125,6 +126,58 @@ TEST_F(TextFileTest, FileExistsOnlyForFilesThatOpen) {
   EXPECT_EQ(f.FileExists((s.SystemDir() + u"\\NoFolder\\absent.sys").c_str()), 0);
   // A failed probe must not leave an answer for the next one.
   EXPECT_EQ(f.FileExists((s.DriversDir() + u"present.sys").c_str()), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The names in the test file's folder that begin with its name: the file and
+// any temporary file left beside it.
+std::vector<std::string> Siblings(const std::u16string& path) {
+  std::vector<std::string> names;
+  os::WIN32_FIND_DATAW data{};
+  os::HANDLE h = os::FindFirstFileW((path + u"*").c_str(), &data);
+  if (h == os::INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(text::ToUtf8(data.cFileName));
+  } while (os::FindNextFileW(h, &data));
+  os::FindClose(h);
+  return names;
+}
+
+// A write that fails (the handle closed behind the object's back stands for
+// a full disk), or a target that cannot be replaced: what was there stays as
+// it was, and no temporary file is left beside it.
+TEST_F(TextFileTest, FailuresLeaveTheOldFileAndNoTemporaryFile) {
+  const Bytes old = Utf16Le(u"old report");
+  s.WriteFile(path, old);
+  s.Apply();
+  {
+    CTextFile f;
+    ASSERT_EQ(f.Create(path.c_str()), 1);
+    EXPECT_EQ(f.Write(u"new text"), 1);
+    os::CloseHandle(f.handle);
+    EXPECT_EQ(f.Append(u"more"), 0);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.LastFailure().step, "writing");
+    EXPECT_EQ(f.Close(), 1);
+  }
+  EXPECT_EQ(s.ReadFile(path), old);
+  EXPECT_EQ(Siblings(path), std::vector<std::string>{"QuillonTextFile.txt"});
+
+  s.Remove(path);
+  s.MakeDir(path);  // a folder cannot be replaced by the finished file
+  {
+    CTextFile f;
+    ASSERT_EQ(f.Create(path.c_str()), 1);
+    EXPECT_EQ(f.Write(u"new text"), 1);
+    EXPECT_EQ(f.Close(), 0);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.LastFailure().step, "replacing");
+    EXPECT_FALSE(f.LastFailure().reason.empty());
+  }
+  EXPECT_EQ(Siblings(path), std::vector<std::string>{"QuillonTextFile.txt"});
 }
 
 }  // namespace
