@@ -4,59 +4,14 @@
 // section names up to kInfMaxSectionName characters.
 #include "platform/offline/inf_parser.h"
 
+#include "platform/codecs.h"
+
 namespace offline {
 namespace {
-
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == 0; }
-
-// Like IsTextUnicode's statistics: ASCII text in UTF-16LE has zero high bytes.
-bool LooksUtf16(const std::vector<std::uint8_t>& b) {
-  if (b.size() < 2 || b.size() % 2 != 0) return false;
-  std::size_t n = b.size() < 512 ? b.size() : 512;
-  std::size_t zeroOdd = 0, zeroEven = 0;
-  for (std::size_t i = 0; i + 1 < n; i += 2) {
-    if (b[i] == 0) ++zeroEven;
-    if (b[i + 1] == 0) ++zeroOdd;
-  }
-  std::size_t units = n / 2;
-  return zeroOdd * 2 > units && zeroEven * 4 < units;
-}
-
-void AppendUtf8(const std::vector<std::uint8_t>& b, std::size_t i, std::u16string& out) {
-  while (i < b.size()) {
-    std::uint32_t c = b[i];
-    std::size_t extra = 0;
-    if (c >= 0xF8) { out.push_back(0xFFFD); ++i; continue; }
-    if (c >= 0xF0) { c &= 0x07; extra = 3; }
-    else if (c >= 0xE0) { c &= 0x0F; extra = 2; }
-    else if (c >= 0xC0) { c &= 0x1F; extra = 1; }
-    else if (c >= 0x80) { out.push_back(0xFFFD); ++i; continue; }
-    if (i + extra >= b.size()) { out.push_back(0xFFFD); break; }
-    bool ok = true;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((b[i + k] & 0xC0) != 0x80) { ok = false; break; }
-      c = (c << 6) | (b[i + k] & 0x3F);
-    }
-    if (!ok) { out.push_back(0xFFFD); ++i; continue; }
-    i += extra + 1;
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      c -= 0x10000;
-      out.push_back(char16_t(0xD800 + (c >> 10)));
-      out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-    } else if (c < 0x10000) {
-      out.push_back(char16_t(c));
-    } else {
-      out.push_back(0xFFFD);
-    }
-  }
-}
 
 struct LineParser {
   const std::u16string& t;
@@ -141,16 +96,7 @@ std::u16string InfFile::Substitute(std::u16string_view raw) const {
 }
 
 std::u16string DecodeInfText(const std::vector<std::uint8_t>& b) {
-  std::u16string out;
-  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    for (std::size_t i = 2; i + 1 < b.size(); i += 2) out.push_back(char16_t(b[i] | (b[i + 1] << 8)));
-  } else if (b.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-    AppendUtf8(b, 3, out);
-  } else if (LooksUtf16(b)) {
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2) out.push_back(char16_t(b[i] | (b[i + 1] << 8)));
-  } else {
-    for (std::uint8_t c : b) out.push_back((c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : char16_t(c));
-  }
+  std::u16string out = codecs::DecodeText(b);
   std::size_t eof = out.find(char16_t(0x1A));
   if (eof != std::u16string::npos) out.resize(eof);
   return out;

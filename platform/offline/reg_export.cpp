@@ -2,37 +2,11 @@
 
 #include <string_view>
 
+#include "platform/codecs.h"
 #include "platform/text.h"
 
 namespace offline {
 namespace {
-
-constexpr char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// UTF-16LE when it has the byte-order mark, or when most odd bytes are zero
-// (plain text in UTF-16LE); Windows-1252 otherwise.
-std::u16string Decode(const std::vector<std::uint8_t>& b) {
-  std::u16string out;
-  std::size_t start = 0;
-  bool utf16 = false;
-  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    utf16 = true;
-    start = 2;
-  } else if (b.size() >= 4) {
-    std::size_t pairs = b.size() / 2, zeroHigh = 0;
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2) zeroHigh += (b[i + 1] == 0 && b[i] != 0);
-    utf16 = zeroHigh * 4 >= pairs * 3;
-  }
-  if (utf16) {
-    for (std::size_t i = start; i + 1 < b.size(); i += 2) out.push_back(static_cast<char16_t>(b[i] | b[i + 1] << 8));
-  } else {
-    for (std::uint8_t c : b) out.push_back(c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : static_cast<char16_t>(c));
-  }
-  return out;
-}
 
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
@@ -105,12 +79,7 @@ bool ParseData(std::u16string_view d, std::uint32_t* type, std::vector<std::uint
     std::size_t end = ParseQuoted(d, &textValue);
     if (end == std::u16string_view::npos || !Trim(d.substr(end)).empty()) return false;
     *type = 1;
-    for (char16_t c : textValue) {
-      data->push_back(static_cast<std::uint8_t>(c));
-      data->push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data->push_back(0);
-    data->push_back(0);
+    *data = codecs::EncodeUtf16Le(textValue, true);
     return true;
   }
   if (StartsNoCase(d, u"dword:")) {
@@ -219,7 +188,7 @@ class Applier {
 
 void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& fileName, RegTreeKey* root,
                     std::string* warnings) {
-  std::u16string all = Decode(bytes);
+  std::u16string all = codecs::DecodeText(bytes);
   Applier applier(fileName, root, warnings);
   std::u16string_view view = all;
   std::size_t lineNo = 0;
