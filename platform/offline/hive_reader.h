@@ -28,8 +28,10 @@ struct HiveInfo {
 };
 
 // Copies the hive's keys below `into`. A hive damaged further in gives fewer
-// keys, within limits on depth, key and value counts and sizes.
+// keys, within limits on depth, key and value counts and sizes. Both need
+// /proc mounted, where hivex finds the file by its descriptor.
 Parsed<HiveInfo, HiveError> ReadHiveBytes(ByteView bytes, RegTreeKey* into);
+// `fd` must be open for reading (not O_PATH); it is neither moved nor closed.
 Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into);
 
 }  // namespace offline

@@ -46,7 +46,8 @@ enum class PeError {
 
 // A few words for a person ("not a PE file", "truncated", ...).
 const char* Describe(PeError error);
-// True when the file is an image with a readable resource directory.
+// True when the reason was met inside a readable resource directory: Windows
+// then reports a missing resource type, otherwise missing resource data.
 bool HasResourceDirectory(PeError error);
 
 // A copy of the file's version resource, in the language ChooseLanguage picks.
