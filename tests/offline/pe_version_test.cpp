@@ -47,8 +47,6 @@ struct HeaderOffsets {
 
 // --- hand-made resource sections, placed into a builder image -------------
 
-constexpr std::uint32_t kRsrcRva = 0x1000;  // where the builder puts .rsrc
-
 // A builder image whose .rsrc section holds `rsrc` instead.
 Bytes WithResourceSection(const Bytes& rsrc) {
   tools::VersionSpec versionSpec;
@@ -106,7 +104,7 @@ Bytes MultiLanguageSection(const std::vector<std::pair<std::uint16_t, Bytes>>& l
   }
   std::size_t blockAt = dataEntries + rs::kDataEntrySize * n;
   for (const auto& [lang, block] : langs) {
-    w.U32(static_cast<std::uint32_t>(kRsrcRva + blockAt));  // RVA, size, code page, reserved
+    w.U32(static_cast<std::uint32_t>(tools::kResourceSectionRva + blockAt));  // RVA, size, code page, reserved
     w.U32(static_cast<std::uint32_t>(block.size()));
     w.U32(0);
     w.U32(0);

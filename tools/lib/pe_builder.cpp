@@ -23,7 +23,6 @@ namespace ffi = pe::fixed_file_info;
 
 constexpr std::uint32_t kFileAlignment = 0x200;
 constexpr std::uint32_t kSectionAlignment = 0x1000;
-constexpr std::uint32_t kRsrcRva = 0x1000;
 constexpr std::uint32_t kPeOffset = 0x80;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -139,7 +138,7 @@ Bytes ResourceSection(const VersionSpec& versionSpec) {
   AppendDirectory(r, 1);
   AppendEntry(r, versionSpec.language, kData);
   r.resize(kData + rs::kDataEntrySize, 0);
-  Put32(r, kData + rs::kDataRva, kRsrcRva + kBlock);
+  Put32(r, kData + rs::kDataRva, kResourceSectionRva + kBlock);
   Put32(r, kData + rs::kDataSize, static_cast<std::uint32_t>(block.size()));
   r.insert(r.end(), block.begin(), block.end());
   return r;
@@ -151,11 +150,11 @@ void PutOptionalHeader(Bytes& pe, std::size_t oh, bool pe64, std::uint32_t rawSi
   Put16(pe, oh + oh::kMagic, pe64 ? oh::kMagicPe32Plus : oh::kMagicPe32);
   pe[oh + oh::kMajorLinkerVersion] = 1;
   Put32(pe, oh + oh::kSizeOfInitializedData, rawSize);
-  Put32(pe, oh + oh::kBaseOfCode, kRsrcRva);
+  Put32(pe, oh + oh::kBaseOfCode, kResourceSectionRva);
   if (pe64) {
     Put64(pe, oh + oh::kImageBase64, 0x180000000ull);
   } else {
-    Put32(pe, oh + oh::kBaseOfData32, kRsrcRva);
+    Put32(pe, oh + oh::kBaseOfData32, kResourceSectionRva);
     Put32(pe, oh + oh::kImageBase32, 0x10000000);
   }
   Put32(pe, oh + oh::kSectionAlignment, kSectionAlignment);
@@ -164,7 +163,7 @@ void PutOptionalHeader(Bytes& pe, std::size_t oh, bool pe64, std::uint32_t rawSi
   Put16(pe, oh + oh::kMinorOperatingSystemVersion, 1);
   Put16(pe, oh + oh::kMajorSubsystemVersion, 5);
   Put16(pe, oh + oh::kMinorSubsystemVersion, 1);
-  Put32(pe, oh + oh::kSizeOfImage, kRsrcRva + AlignUp(rsrcSize, kSectionAlignment));
+  Put32(pe, oh + oh::kSizeOfImage, kResourceSectionRva + AlignUp(rsrcSize, kSectionAlignment));
   Put32(pe, oh + oh::kSizeOfHeaders, headersSize);
   Put16(pe, oh + oh::kSubsystem, 1);  // native, as drivers
   // Stack reserve and commit, heap reserve and commit: 32-bit fields in PE32, 64-bit in PE32+.
@@ -179,7 +178,7 @@ void PutOptionalHeader(Bytes& pe, std::size_t oh, bool pe64, std::uint32_t rawSi
   const std::size_t rvaCount = oh + oh::NumberOfRvaAndSizes(pe64);
   Put32(pe, rvaCount, oh::kDataDirectoryCount);
   const std::size_t resourceDir = oh + oh::DataDirectory(oh::NumberOfRvaAndSizes(pe64), oh::kResourceDirectoryIndex);
-  Put32(pe, resourceDir + oh::kDirectoryVirtualAddress, kRsrcRva);
+  Put32(pe, resourceDir + oh::kDirectoryVirtualAddress, kResourceSectionRva);
   Put32(pe, resourceDir + oh::kDirectorySize, rsrcSize);
 }
 
@@ -210,7 +209,7 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec) {
   const char name[sh::kNameSize] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
   for (std::size_t i = 0; i < sh::kNameSize; ++i) pe[sh + sh::kName + i] = static_cast<std::uint8_t>(name[i]);
   Put32(pe, sh + sh::kVirtualSize, rsrcSize);
-  Put32(pe, sh + sh::kVirtualAddress, kRsrcRva);
+  Put32(pe, sh + sh::kVirtualAddress, kResourceSectionRva);
   Put32(pe, sh + sh::kSizeOfRawData, rawSize);
   Put32(pe, sh + sh::kPointerToRawData, headersSize);
   Put32(pe, sh + sh::kCharacteristics, 0x40000040);  // initialized data, readable
