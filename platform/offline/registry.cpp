@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/offline/hive_reader.h"
+#include "platform/offline/hive_file.h"
 #include "platform/offline/image_files.h"
 #include "platform/offline/machine.h"
 #include "platform/offline/reg_export.h"
