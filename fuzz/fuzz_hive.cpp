@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/offline/hive_reader.h"
-#include "platform/offline/reg_tree.h"
+#include "platform/offline/formats/hive_reader.h"
+#include "platform/offline/formats/reg_tree.h"
 
 namespace {
 

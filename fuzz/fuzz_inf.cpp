@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/offline/inf_parser.h"
+#include "platform/offline/formats/inf_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/offline/pe_layout.h"
-#include "platform/offline/pe_resource.h"
-#include "platform/offline/version_block.h"
+#include "platform/offline/formats/pe_layout.h"
+#include "platform/offline/formats/pe_resource.h"
+#include "platform/offline/formats/version_block.h"
 
 namespace {
 

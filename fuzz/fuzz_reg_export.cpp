@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/offline/reg_export.h"
-#include "platform/offline/reg_tree.h"
+#include "platform/offline/formats/reg_export.h"
+#include "platform/offline/formats/reg_tree.h"
 
 namespace {
 

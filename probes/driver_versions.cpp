@@ -4,7 +4,7 @@
 #include "probes/file_version_reader.h"
 #include "probes/fs_redirection.h"
 #include "probes/system_probe.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 bool CSystemProbe::GetFileVersionString(const char16_t* directory, const char16_t* fileName,
                                         char16_t (&field)[50]) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "probes/token_list.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 namespace report {
 

@@ -3,7 +3,7 @@
 // multipath configuration the settings suit.
 #pragma once
 
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 namespace report {
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 namespace report {
 

@@ -13,7 +13,7 @@
 #include "report/driver_listing.h"
 #include "report/parameter_details.h"
 #include "report/piece_sink.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 namespace report {
 namespace {

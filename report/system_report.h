@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/os.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 namespace report {
 

@@ -11,8 +11,8 @@
 #include <iostream>
 #include <string>
 
-#include "platform/offline/hive_file.h"
-#include "platform/offline/reg_tree.h"
+#include "tools/lib/hive_file.h"
+#include "platform/offline/formats/reg_tree.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/os.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 
 class CVexaDebugFile {
  public:

@@ -12,7 +12,9 @@
 
 #include "app/command.h"
 #include "app/fairlock_app.h"
-#include "platform/offline/machine.h"
+#include "platform/offline/term/terminal_session.h"
+#include "platform/offline/winapi/machine.h"
+#include "platform/offline/winapi/terminal_lender.h"
 #include "platform/text.h"
 
 namespace {
@@ -141,6 +143,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: %s\n", error.c_str());
     return 1;
   }
-  if (interactive) return app::RunInteractive();
+  if (interactive) {
+    // The report's pager borrows the terminal from the screens.
+    offline::SetTerminalLender({terminal::Suspend, terminal::Resume});
+    return app::RunInteractive();
+  }
   return app::RunCommand(command);
 }

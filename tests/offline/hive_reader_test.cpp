@@ -1,6 +1,6 @@
 // Hives read from bytes and from an open descriptor: what they hold, the
 // dirty note, and the reason each damaged one is refused.
-#include "platform/offline/hive_reader.h"
+#include "platform/offline/formats/hive_reader.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/offline/hive_layout.h"
+#include "platform/offline/formats/hive_layout.h"
 #include "tools/lib/registry_content.h"
 
 namespace {

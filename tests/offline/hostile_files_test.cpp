@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/offline/last_error.h"
-#include "platform/offline/registry_load.h"
+#include "platform/offline/winapi/last_error.h"
+#include "platform/offline/winapi/registry_load.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "report/system_report.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 #include "tests/offline/temp_image.h"
 
 namespace {

@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/offline/image_files.h"
-#include "platform/offline/safe_fs.h"
+#include "platform/offline/winapi/image_files.h"
+#include "platform/offline/winapi/safe_fs.h"
 #include "platform/os.h"
 #include "platform/text.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 #include "tests/offline/temp_image.h"
 
 namespace {

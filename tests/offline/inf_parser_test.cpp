@@ -1,6 +1,6 @@
 // INF files that do not open, each with its reason and line; the line texts
 // of files that do are the setup API scenario tests' business.
-#include "platform/offline/inf_parser.h"
+#include "platform/offline/formats/inf_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/offline/machine.h"
+#include "platform/offline/winapi/machine.h"
 #include "probes/system_probe.h"
 #include "tests/support/scenario.h"
 #include "tools/lib/pe_builder.h"

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/offline/image_files.h"
-#include "platform/offline/machine.h"
-#include "platform/offline/path_map.h"
+#include "platform/offline/winapi/image_files.h"
+#include "platform/offline/winapi/machine.h"
+#include "platform/offline/winapi/path_map.h"
 #include "tests/offline/temp_image.h"
 
 namespace {

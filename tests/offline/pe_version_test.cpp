@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/offline/pe_layout.h"
-#include "platform/offline/pe_resource.h"
+#include "platform/offline/formats/pe_layout.h"
+#include "platform/offline/formats/pe_resource.h"
 #include "tests/offline/version_samples.h"
 #include "tools/lib/pe_builder.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/codecs.h"
-#include "platform/offline/reg_export.h"
-#include "platform/offline/registry_load.h"
+#include "platform/offline/formats/reg_export.h"
+#include "platform/offline/winapi/registry_load.h"
 #include "platform/os.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"

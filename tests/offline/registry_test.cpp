@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/offline/registry_load.h"
+#include "platform/offline/winapi/registry_load.h"
 #include "platform/os.h"
 #include "tools/lib/registry_content.h"
 

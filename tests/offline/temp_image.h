@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/offline/machine.h"
+#include "platform/offline/winapi/machine.h"
 #include "platform/os.h"
 
 namespace offline_test {

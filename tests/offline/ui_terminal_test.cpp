@@ -10,8 +10,8 @@
 #include "app/dialog_templates.h"
 #include "app/driver_prop_sheet.h"
 #include "pages/page_templates.h"
-#include "platform/offline/ui_display.h"
-#include "platform/offline/ui_layout.h"
+#include "platform/offline/term/ui_display.h"
+#include "platform/offline/term/ui_layout.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/codecs.h"
-#include "platform/offline/pe_layout.h"
-#include "platform/offline/version_block.h"
+#include "platform/offline/formats/pe_layout.h"
+#include "platform/offline/formats/version_block.h"
 #include "tests/offline/version_samples.h"
 #include "tools/lib/pe_builder.h"
 

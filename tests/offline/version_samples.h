@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/offline/byte_view.h"
-#include "platform/offline/pe_resource.h"
+#include "platform/offline/formats/byte_view.h"
+#include "platform/offline/formats/pe_resource.h"
 #include "platform/os.h"
 #include "tools/lib/pe_builder.h"
 

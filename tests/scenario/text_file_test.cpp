@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/os.h"
-#include "report/text_file.h"
+#include "files/text_file.h"
 #include "tests/support/scenario.h"
 
 namespace {

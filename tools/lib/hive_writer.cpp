@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/offline/hive_layout.h"
-#include "platform/offline/reg_tree.h"
+#include "platform/offline/formats/hive_layout.h"
+#include "platform/offline/formats/reg_tree.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "platform/codecs.h"
-#include "platform/offline/pe_layout.h"
+#include "platform/offline/formats/pe_layout.h"
 
 namespace tools {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/codecs.h"
-#include "platform/offline/reg_tree.h"
+#include "platform/offline/formats/reg_tree.h"
 #include "platform/text.h"
 
 namespace tools {

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/offline/machine.h"
+#include "platform/offline/winapi/machine.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"
 

@@ -1,0 +1,179 @@
+#include "platform/offline/winapi/path_map.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "platform/offline/winapi/machine.h"
+#include "platform/text.h"
+
+namespace offline {
+namespace {
+
+constexpr std::size_t kMaxComponents = 128;
+
+safefs::Parts Components(const std::string& relative) {
+  safefs::Parts parts;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t slash = relative.find('/', start);
+    if (slash == std::string::npos) slash = relative.size();
+    if (slash > start) parts.push_back(relative.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+std::optional<Place> PlaceOf(const std::shared_ptr<const safefs::Tree>& tree, const safefs::Parts& components,
+                             bool followFinal) {
+  if (!tree) return std::nullopt;
+  std::optional<safefs::Walk> walk = safefs::Resolve(*tree, components, followFinal);
+  if (!walk) return std::nullopt;
+  Place place;
+  place.tree = tree;
+  place.parts = walk->parts;
+  place.host = tree->HostPath(walk->parts);
+  place.exists = walk->exists();
+  place.parentExists = walk->parentExists;
+  place.finalIsLink = walk->exists() && walk->finalIsLink;
+  place.mode = walk->mode;
+  return place;
+}
+
+std::optional<safefs::Parts> WindowsComponents(std::u16string_view windowsPath) {
+  if (!CurrentMachine().image) return std::nullopt;
+  std::optional<std::string> rel = DriveRelative(windowsPath);
+  if (!rel) return std::nullopt;
+  return Components(*rel);
+}
+
+// Creates below the output folder the folders of `spelled` (the image's
+// spelling of each component) that it lacks, reusing existing ones whatever
+// their case. Each is made with mkdirat in its parent, reached through the
+// output folder's descriptor.
+bool MakeOutputFolders(const std::shared_ptr<const safefs::Tree>& output, const safefs::Parts& spelled) {
+  for (std::size_t i = 1; i <= spelled.size(); ++i) {
+    safefs::Parts prefix(spelled.begin(), spelled.begin() + static_cast<std::ptrdiff_t>(i));
+    std::optional<Place> place = PlaceOf(output, prefix, true);
+    if (!place) return false;
+    if (place->exists) {
+      if (!S_ISDIR(place->mode)) return false;
+      continue;
+    }
+    safefs::Fd parent = place->OpenParent();
+    if (!parent.valid() || (mkdirat(parent.get(), place->Name().c_str(), 0755) != 0 && errno != EEXIST)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Place::InOutput() const { return tree && tree == CurrentMachine().output; }
+
+safefs::Fd Place::OpenParent() const {
+  if (!tree || parts.empty()) return safefs::Fd();
+  return safefs::OpenBeneath(*tree, safefs::Parts(parts.begin(), parts.end() - 1), O_PATH | O_DIRECTORY);
+}
+
+std::optional<std::string> DriveRelative(std::u16string_view path) {
+  std::u16string drive = u"C";
+  const std::u16string& sys = CurrentMachine().systemDirectory;
+  if (sys.size() >= 2 && sys[1] == u':') drive = std::u16string(1, text::UpperAZ(sys[0]));
+  std::u16string_view rest = path;
+  // "\\?\C:\..." names the same file as "C:\..."; any other "\\" path is on
+  // another machine or device.
+  if (rest.size() >= 4 && rest.substr(0, 4) == u"\\\\?\\")
+    rest.remove_prefix(4);
+  else if (rest.size() >= 2 && (rest[0] == u'\\' || rest[0] == u'/') && (rest[1] == u'\\' || rest[1] == u'/'))
+    return std::nullopt;
+  if (rest.size() >= 2 && rest[1] == u':') {
+    if (text::UpperAZ(rest[0]) != drive[0]) return std::nullopt;
+    rest.remove_prefix(2);
+  }
+  std::vector<std::u16string> parts;
+  std::u16string current;
+  auto flush = [&]() -> bool {
+    if (current.empty() || current == u".") {
+    } else if (current == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else {
+      // Windows drops trailing dots and blanks of a component.
+      while (!current.empty() && (current.back() == u'.' || current.back() == u' ')) current.pop_back();
+      if (current.empty()) return false;
+      for (char16_t c : current)
+        if (c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' || c == u':')
+          return false;
+      parts.push_back(current);
+    }
+    current.clear();
+    return parts.size() <= kMaxComponents;
+  };
+  for (char16_t c : rest) {
+    if (c == u'\\' || c == u'/') {
+      if (!flush()) return std::nullopt;
+    } else {
+      current += c;
+    }
+  }
+  if (!flush()) return std::nullopt;
+  std::string out;
+  for (const auto& p : parts) out += "/" + text::ToUtf8(p);
+  return out;
+}
+
+std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative) {
+  return PlaceOf(tree, Components(relative), true);
+}
+
+std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  return PlaceOf(CurrentMachine().image, *components, followFinal);
+}
+
+std::optional<Place> MapForRead(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  const Machine& m = CurrentMachine();
+  if (m.output) {
+    std::optional<Place> out = PlaceOf(m.output, *components, true);
+    if (out && out->exists) return out;
+  }
+  return PlaceOf(m.image, *components, true);
+}
+
+std::optional<Place> MapForWrite(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  const Machine& m = CurrentMachine();
+  if (!m.output) return PlaceOf(m.image, *components, false);
+  std::optional<Place> out = PlaceOf(m.output, *components, false);
+  if (!out || out->parentExists || components->empty()) return out;
+  // A folder that exists only in the image counts as existing below --output
+  // too: it is created there on demand, spelled as the image spells it.
+  safefs::Parts parent(components->begin(), components->end() - 1);
+  std::optional<safefs::Walk> image = safefs::Resolve(*m.image, parent, true);
+  if (image && image->exists() && S_ISDIR(image->mode) && MakeOutputFolders(m.output, image->spelled))
+    out = PlaceOf(m.output, *components, false);
+  return out;
+}
+
+std::optional<Place> MapWritten(std::u16string_view windowsPath) {
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!components) return std::nullopt;
+  const Machine& m = CurrentMachine();
+  return PlaceOf(m.output ? m.output : m.image, *components, false);
+}
+
+std::string WriteHostPath(std::u16string_view windowsPath) {
+  const Machine& m = CurrentMachine();
+  const std::shared_ptr<const safefs::Tree>& tree = m.output ? m.output : m.image;
+  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
+  if (!tree || !components) return text::ToUtf8(windowsPath);
+  std::optional<safefs::Walk> walk = safefs::Resolve(*tree, *components, false);
+  return tree->HostPath(walk ? walk->parts : *components);
+}
+
+}  // namespace offline

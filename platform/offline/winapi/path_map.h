@@ -1,0 +1,56 @@
+// Windows paths of the offline machine mapped onto places below the image
+// (--root) or below the output folder (--output), each held open as a folder
+// descriptor for the run.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/offline/winapi/safe_fs.h"
+
+namespace offline {
+
+// Where a Windows path lies on one side of the machine.
+struct Place {
+  std::shared_ptr<const safefs::Tree> tree;  // the image or the output folder
+  safefs::Parts parts;      // on-disk spelling below the tree, links resolved; missing parts as asked
+  std::string host;         // the host path, for messages
+  bool exists = false;      // the last component exists
+  bool parentExists = false;
+  bool finalIsLink = false;  // the last component is a link (writes never follow it)
+  mode_t mode = 0;          // its type when it exists
+
+  bool InOutput() const;
+  // The folder holding the last component, for creating, renaming or removing it.
+  safefs::Fd OpenParent() const;
+  const std::string& Name() const { return parts.back(); }
+};
+
+// Splits "C:\a\b" into drive-relative components, resolving "." and ".." without
+// ever climbing above the drive root; nullopt for another drive, a relative
+// path that cannot be anchored, or a name no NTFS volume accepts.
+std::optional<std::string> DriveRelative(std::u16string_view windowsPath);
+
+// A drive-relative path ("/a/b", from DriveRelative) below one tree, links
+// followed; nullopt when the tree is null or the path leaves it.
+std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative);
+
+// For reading: below --output first (where writes went), then the image. Links
+// are followed while they stay below their tree.
+std::optional<Place> MapForRead(std::u16string_view windowsPath);
+// The image's own place, whatever --output holds.
+std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal);
+// For writing: below --output when given (creating there the folders of the
+// path that the image has), else into the image. The last component is never
+// followed.
+std::optional<Place> MapForWrite(std::u16string_view windowsPath);
+// Where a write to `windowsPath` goes, creating nothing.
+std::optional<Place> MapWritten(std::u16string_view windowsPath);
+// The host path a write to `windowsPath` goes to, creating nothing: for messages.
+std::string WriteHostPath(std::u16string_view windowsPath);
+
+}  // namespace offline
