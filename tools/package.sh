@@ -41,11 +41,12 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$OUT/linux/CMakeCache.tx
 echo "== Quillon.exe for Windows"
 name=Quillon-$version
 stage=$OUT/zip/$name
+# Stripped by the linker (-s): strip would stamp the PE header with a time.
 for arch in i686:x86 x86_64:x64; do
   cmake -S "$SRC" -B "$OUT/${arch%:*}" "${COMMON[@]}" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-${arch%:*}.cmake"
+    -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-${arch%:*}.cmake"
   cmake --build "$OUT/${arch%:*}" -j2 --target quillon
-  cmake --install "$OUT/${arch%:*}" --strip --prefix "$stage/${arch#*:}"
+  cmake --install "$OUT/${arch%:*}" --prefix "$stage/${arch#*:}"
 done
 # Text files for Notepad: CRLF line ends.
 crlf() { sed 's/\r$//; s/$/\r/' "$@"; }
