@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Native (sanitized, -Werror) build and tests, Windows cross build with tests under Wine,
-# and a replay of every fuzz target over its corpus. Non-zero exit on any failure.
+# a replay of every fuzz target over its corpus, and the release files (.deb and
+# Windows zip) built twice and checked. Non-zero exit on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 SRC="$PWD"
@@ -9,7 +10,7 @@ section() { echo; echo "==== $1 ($(date -u +%H:%M:%S))"; }
 run() { "$@" || { echo "FAILED: $*"; fail=1; return 1; }; }
 
 section "dependencies"
-bash tools/setup-deps.sh || exit 1
+bash tools/setup-deps.sh --test || exit 1
 
 section "native build"
 run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
@@ -46,6 +47,12 @@ if run env CC=clang CXX=clang++ cmake -S "$SRC" -B build/fuzz -DQUILLON_FUZZ=ON 
     if [ -d "$corpus" ]; then run "$bin" -runs=0 "$corpus"; else echo "FAILED: no corpus $corpus"; fail=1; fi
   done
 fi
+
+# --- release files: the .deb and the Windows zip, built twice in two folders
+# and compared, lintian, the .deb installed and run, the zip's programs under Wine
+section "release files (tools/package.sh)"
+run bash tools/package.sh &&
+  { section "release files checked (tools/check-packages.sh)"; run bash tools/check-packages.sh; }
 
 section "result"
 if [ "$fail" = 0 ]; then echo "ALL PASSED"; else echo "SOME STAGES FAILED"; fi

@@ -16,11 +16,12 @@
 #include "platform/offline/winapi/machine.h"
 #include "platform/offline/winapi/terminal_lender.h"
 #include "platform/text.h"
+#include "quillon_version.h"
 
 namespace {
 
 // The program file's version, as its Windows build carries it.
-constexpr const char* kVersion = "quillon 1.0.2.4\n";
+constexpr const char* kVersion = "quillon " QUILLON_VERSION "\n";
 
 constexpr const char* kUsage =
     "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] [COMMAND]\n"
