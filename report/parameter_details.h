@@ -3,6 +3,7 @@
 // multipath configuration the settings suit.
 #pragma once
 
+#include "probes/system_probe.h"
 #include "report/text_file.h"
 
 namespace report {
@@ -10,5 +11,9 @@ namespace report {
 // Writes the block for the adapter driver `driverIndex` (probes/driver_table.h).
 // Returns true when every piece was written.
 bool WriteParameterDetails(CTextFile& file, int driverIndex);
+
+// The block's configuration type for the driver with the reader's record
+// `info` ("* Best Configured for a Multi Path Environment *").
+const char16_t* ConfigurationType(int driverIndex, const DriverParamInfo& info);
 
 }  // namespace report

@@ -10,7 +10,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO apt-get update
 fi
 PKGS="cmake g++ clang libclang-rt-14-dev googletest libgtest-dev libhivex-dev libncurses-dev pkg-config
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb tmux imagemagick less diffutils"
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb tmux imagemagick less diffutils
+  nlohmann-json3-dev python3-jsonschema"
 missing=""
 for p in $PKGS; do
   if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then :; else missing="$missing $p"; fi
