@@ -60,7 +60,7 @@ int RunCommand(const std::vector<std::string>& args) {
   if (command == "--overwrite" || command == "--append") return Usage(command + " goes with --report");
   if (args.size() > 1) return Usage("only one command may be given: " + command + " and " + args[1]);
   if (command == "--pages") return Print(PagesAsText(StartupPages().SheetPages()));
-  if (command == "--json") return Print(PagesAsJson(StartupPages().SheetPages()));
+  if (command == "--json") return Print(MachineAsJson(StartupPages().SheetPages()));
   if (command == "--versions") return Print(VersionListing());
   return Usage("unknown option: " + command);
 }
