@@ -65,13 +65,6 @@ void ReadParameterText(const char16_t* keyPath, const char16_t* valueName, Known
   settings = ParseSettings(value);
 }
 
-const char* Multipath(const DriverParamInfo& info) {
-  if (info.Transparent) return "transparent";
-  if (info.MultiPath) return "multi_path";
-  if (info.SinglePath) return "single_path";
-  return "none";
-}
-
 void CollectReaderFacts(const AdapterDriver& driver, AdapterFacts& adapter) {
   CSystemProbe probe;
   DriverParamInfo info{};
@@ -87,7 +80,7 @@ void CollectReaderFacts(const AdapterDriver& driver, AdapterFacts& adapter) {
   } else {
     adapter.counts = {{"MaximumSGList", info.MaximumSGList}, {"NumberOfRequests", info.NumberOfRequests}};
   }
-  adapter.multipath = Multipath(info);
+  adapter.multipath = MultipathName(info);
   adapter.queueDepth = Utf8(info.QueueDepth);
   if (driver.family == DriverFamily::kEmulex) {
     adapter.interruptCoalescing = info.InterruptCoalescing == 1;

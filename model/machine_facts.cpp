@@ -67,4 +67,11 @@ FileFacts* FindFile(std::vector<FileFacts>& files, const std::string& file) {
   return nullptr;
 }
 
+const char* MultipathName(const DriverParamInfo& info) {
+  if (info.Transparent) return "transparent";
+  if (info.MultiPath) return "multi_path";
+  if (info.SinglePath) return "single_path";
+  return "none";
+}
+
 }  // namespace model

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "probes/system_probe.h"
+
 namespace model {
 
 template <typename T>
@@ -134,5 +136,9 @@ AdapterFacts* FindAdapter(MachineFacts& facts, int index);
 InfSearchFacts* FindInfSearch(MachineFacts& facts, const std::string& match, const std::string& section,
                               const std::string& key);
 FileFacts* FindFile(std::vector<FileFacts>& files, const std::string& file);
+
+// The multipath rule the reader's flags stand for: "transparent",
+// "multi_path", "single_path" or "none".
+const char* MultipathName(const DriverParamInfo& info);
 
 }  // namespace model

@@ -1,0 +1,34 @@
+// A SysInfo.log as lines of text, whatever became of its encoding: the
+// report's own UTF-16LE (with or without a byte-order mark), UTF-16BE with its
+// mark, or UTF-8 after an editor saved it again. Each line keeps its number.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace model {
+
+// No line of a report comes near this; a longer one is not read.
+inline constexpr std::size_t kMaxReportLine = 1024;
+
+// The bytes as UTF-16 text. UTF-16 is recognised by its byte-order mark or,
+// without one, by the zero bytes of its ASCII characters; anything else is
+// read as UTF-8, an invalid sequence becoming U+FFFD. An odd last byte of
+// UTF-16 text is dropped.
+std::u16string DecodeReportText(std::string_view bytes);
+
+struct TextLine {
+  std::u16string_view text;  // without its line end
+  int number = 0;            // 1 = the first line
+};
+
+// Lines ended by "\r\n", "\n" or "\r"; a text that ends in a line end has no
+// empty last line. The views point into `text`.
+std::vector<TextLine> SplitLines(std::u16string_view text);
+
+// Blanks and tabs in runs become one blank, none at either end.
+std::u16string NormalizeBlanks(std::u16string_view line);
+
+}  // namespace model
