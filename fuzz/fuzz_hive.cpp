@@ -1,59 +1,35 @@
-// Feeds arbitrary bytes to the hive reader as a SYSTEM and SOFTWARE hive and
-// looks values up the way the probes do.
+// Feeds arbitrary bytes to the hive reader, walks every key and value it
+// copied, and follows the paths the probes ask for.
 // Replay: fuzz_hive fuzz/corpus/hive/*
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "platform/offline/registry_load.h"
-#include "platform/os.h"
+#include "platform/offline/hive_reader.h"
+#include "platform/offline/reg_tree.h"
 
 namespace {
 
-void Lookup(const char16_t* path, const char16_t* name) {
-  os::HKEY key = nullptr;
-  if (os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, path, 0, os::KEY_READ, &key) != os::ERROR_SUCCESS) return;
-  os::DWORD size = 0, type = 0;
-  if (os::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == os::ERROR_SUCCESS && size <= (1u << 20)) {
-    std::vector<os::BYTE> data(size + 1);
-    os::DWORD got = size;
-    if (os::RegQueryValueExW(key, name, nullptr, &type, data.data(), &got) == os::ERROR_SUCCESS && got > size) {
-      __builtin_trap();
-    }
-    os::DWORD small = 2;
-    if (size > 2 && os::RegQueryValueExW(key, name, nullptr, &type, data.data(), &small) != os::ERROR_MORE_DATA) {
-      __builtin_trap();
-    }
+void Walk(const offline::RegTreeKey& key, int depth) {
+  if (depth > 600) __builtin_trap();  // deeper than the reader's limit
+  for (const auto& v : key.values) {
+    volatile std::uint8_t sink = 0;
+    for (std::uint8_t b : v.data) sink = sink ^ b;
   }
-  os::RegCloseKey(key);
+  for (const auto& c : key.children) Walk(*c, depth + 1);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = [] {
-    char name[] = "/tmp/fuzz_hive_XXXXXX";
-    int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    return std::string(name);
-  }();
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
-  offline::LoadRegistryFiles(path, path, {}, nullptr);
-  Lookup(u"SYSTEM\\Select", u"Current");
-  Lookup(u"SYSTEM\\CurrentControlSet\\Services\\elxstor", u"ImagePath");
-  Lookup(u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device", u"DriverParameter");
-  Lookup(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentVersion");
-  os::OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  os::GetVersionExW(&info);
+  offline::RegTreeKey root;
+  const auto read = offline::ReadHiveBytes(offline::ByteView(data, size), &root);
+  if (!read && (!root.children.empty() || !root.values.empty())) __builtin_trap();  // refused, yet keys copied
+  Walk(root, 0);
+  for (const char16_t* path : {u"Select", u"ControlSet001\\Services\\elxstor\\Parameters\\Device",
+                               u"ControlSet003\\Services\\elxstor", u"Microsoft\\Windows NT\\CurrentVersion"}) {
+    if (const offline::RegTreeKey* key = offline::FindKey(root, path)) {
+      for (const char16_t* name : {u"Current", u"DriverParameter", u"ImagePath", u"CurrentVersion"}) key->Value(name);
+    }
+  }
   return 0;
 }

@@ -7,14 +7,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
-  offline::InfParseResult parsed = offline::ParseInf(bytes, true);
-  if (parsed.status != offline::InfStatus::Ok) return 0;
+  auto parsed = offline::ParseInf(bytes, true);
+  if (!parsed) return 0;
   for (const char16_t* name : {u"Version", u"Strings", u"TEVOCCL_INST"}) {
-    const offline::InfSection* section = parsed.file.Find(name);
+    const offline::InfSection* section = parsed->Find(name);
     if (!section) continue;
     for (const offline::InfLine& line : section->lines) {
-      parsed.file.Substitute(line.key);
-      for (const std::u16string& field : line.fields) parsed.file.Substitute(field);
+      parsed->Substitute(line.key);
+      for (const std::u16string& field : line.fields) parsed->Substitute(field);
     }
   }
   return 0;

@@ -1,36 +1,35 @@
 // Feeds arbitrary bytes to the PE version-resource reader as a file of the
 // image, copies the resource into a buffer as GetFileVersionInfoW does, and
-// queries it the way the file version reader does.
+// queries the copy the way the file version reader does.
 // Replay: fuzz_pe_version fuzz/corpus/pe_version/*
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "platform/offline/pe_layout.h"
 #include "platform/offline/pe_resource.h"
 #include "platform/offline/version_block.h"
-#include "platform/os.h"
 
 namespace {
 
 enum class Kind { Fixed, Text, Binary };
 
+// A query on a caller's copy, whose root wLength is the only extent it has.
 void Query(const std::uint8_t* block, std::size_t size, const char16_t* path, Kind kind) {
-  void* value = nullptr;
-  os::UINT length = 0;
-  if (!os::VerQueryValueW(block, path, &value, &length)) {
-    if (length != 0) __builtin_trap();
-    return;
-  }
-  const auto* p = static_cast<const std::uint8_t*>(value);
-  if (p < block || p >= block + size) __builtin_trap();
+  const std::size_t extent = offline::ByteView(block, size).u16At(offline::pe::version_node::kLength).value_or(0);
+  if (extent > size) __builtin_trap();  // the copy lowers a root that claims more
+  const auto value = offline::QueryVersionValue(offline::ByteView(block, extent), path);
+  if (!value) return;
+  if (value->offset >= size) __builtin_trap();
+  const std::uint8_t* p = block + value->offset;
   // Read what a caller would: the sanitizer sees any byte outside the buffer.
   volatile std::uint8_t sink = 0;
   if (kind == Kind::Fixed) {
-    for (std::size_t i = 0; i < sizeof(os::VS_FIXEDFILEINFO); ++i) sink = sink ^ p[i];
+    for (std::size_t i = 0; i < offline::pe::fixed_file_info::kSize; ++i) sink = sink ^ p[i];
   } else if (kind == Kind::Text) {
     for (const std::uint8_t* c = p; c[0] != 0 || c[1] != 0; c += 2) sink = sink ^ c[0];
   } else {
-    for (os::UINT i = 0; i < length; ++i) sink = sink ^ p[i];
+    for (std::uint32_t i = 0; i < value->length; ++i) sink = sink ^ p[i];
   }
 }
 

@@ -116,7 +116,8 @@ setup_prefix() {
   # The registry: the hives' keys, CurrentControlSet being the control set
   # that the sample's Select\Current names.
   g++ -std=c++17 -O1 -I"$ROOT" "$ROOT/tools/sample_reg.cpp" "$ROOT/tools/lib/registry_content.cpp" \
-    "$ROOT/platform/offline/hive_reader.cpp" "$ROOT/platform/offline/reg_tree.cpp" "$ROOT/platform/text.cpp" \
+    "$ROOT/platform/offline/hive_file.cpp" "$ROOT/platform/offline/hive_reader.cpp" "$ROOT/platform/offline/reg_tree.cpp" \
+    "$ROOT/platform/codecs.cpp" "$ROOT/platform/text.cpp" \
     $(pkg-config --cflags --libs hivex) -o "$WORK/sample_reg" || return 1
   "$WORK/sample_reg" "$SAMPLE/WINDOWS/system32/config/SYSTEM" "$SAMPLE/WINDOWS/system32/config/SOFTWARE" \
     "$WORK/sample.reg" || return 1

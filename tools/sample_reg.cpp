@@ -11,7 +11,7 @@
 #include <iostream>
 #include <string>
 
-#include "platform/offline/hive_reader.h"
+#include "platform/offline/hive_file.h"
 #include "platform/offline/reg_tree.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"

@@ -1,11 +1,17 @@
 #include "platform/offline/hive_reader.h"
 
 #include <hivex.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "platform/offline/hive_layout.h"
 #include "platform/text.h"
 
 namespace offline {
@@ -74,33 +80,75 @@ struct Walker {
   }
 };
 
-// The two sequence numbers of the base block differ when the hive was not
-// written back cleanly.
-bool IsDirty(const std::string& hostPath) {
-  std::ifstream in(hostPath, std::ios::binary);
-  unsigned char header[12] = {};
-  if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
-  auto le32 = [&](int at) {
-    return static_cast<std::uint32_t>(header[at]) | static_cast<std::uint32_t>(header[at + 1]) << 8 |
-           static_cast<std::uint32_t>(header[at + 2]) << 16 | static_cast<std::uint32_t>(header[at + 3]) << 24;
-  };
-  return le32(4) != le32(8);
+// The base block as far as the reader needs it: signature and sequence numbers.
+Parsed<HiveInfo, HiveError> ReadBaseBlock(ByteView bytes) {
+  if (!bytes.contains(0, hive::kBaseBlockSize)) return HiveError::kTooShort;
+  if (bytes.u32At(hive::kSignature) != std::optional<std::uint32_t>(hive::kSignatureValue)) return HiveError::kNotAHive;
+  HiveInfo info;
+  info.dirty = bytes.u32At(hive::kPrimarySequence) != bytes.u32At(hive::kSecondarySequence);
+  return info;
 }
+
+// Up to the base block's size from the start of the file.
+std::vector<std::uint8_t> BaseBlockOf(int fd) {
+  std::vector<std::uint8_t> block(hive::kBaseBlockSize);
+  std::size_t got = 0;
+  while (got < block.size()) {
+    const ssize_t n = pread(fd, block.data() + got, block.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  block.resize(got);
+  return block;
+}
+
+struct MemoryFile {
+  int fd = memfd_create("hive", MFD_CLOEXEC);
+  ~MemoryFile() {
+    if (fd >= 0) close(fd);
+  }
+};
 
 }  // namespace
 
-void ReadHive(const std::string& hostPath, RegTreeKey* into, std::string* warnings) {
-  HivePtr hive(hivex_open(hostPath.c_str(), 0));
-  if (!hive) hive.reset(hivex_open(hostPath.c_str(), HIVEX_OPEN_UNSAFE));
-  if (!hive) {
-    if (warnings) *warnings += hostPath + ": not a readable registry hive\n";
-    return;
+const char* Describe(HiveError error) {
+  switch (error) {
+    case HiveError::kTooShort: return "too short for a registry hive";
+    case HiveError::kNotAHive: return "not a registry hive";
+    case HiveError::kDamaged: return "damaged registry hive";
+    case HiveError::kNoRoot: return "registry hive without a root key";
+    case HiveError::kNoMemoryFile: return "no memory for the hive";
   }
-  if (IsDirty(hostPath) && warnings) *warnings += hostPath + ": hive was not closed cleanly (dirty); reading it as it is\n";
+  return "unreadable registry hive";
+}
+
+Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into) {
+  const std::string name = "/proc/self/fd/" + std::to_string(fd);
+  HivePtr hive(hivex_open(name.c_str(), 0));
+  if (!hive) hive.reset(hivex_open(name.c_str(), HIVEX_OPEN_UNSAFE));
+  const std::vector<std::uint8_t> block = BaseBlockOf(fd);
+  auto info = ReadBaseBlock(ByteView(block.data(), block.size()));
+  if (!hive) return info ? HiveError::kDamaged : info.reason();
   hive_node_h root = hivex_root(hive.get());
-  if (!root) return;
+  if (!root) return HiveError::kNoRoot;
   Walker walker{hive.get()};
   walker.Copy(root, into, 0);
+  // hivex read what it holds; a base block it took should read here too.
+  return info ? *info : HiveInfo{};
+}
+
+Parsed<HiveInfo, HiveError> ReadHiveBytes(ByteView bytes, RegTreeKey* into) {
+  const MemoryFile file;
+  if (file.fd < 0) return HiveError::kNoMemoryFile;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(file.fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return HiveError::kNoMemoryFile;
+    done += static_cast<std::size_t>(n);
+  }
+  return ReadHiveDescriptor(file.fd, into);
 }
 
 }  // namespace offline

@@ -4,59 +4,15 @@
 // section names up to kInfMaxSectionName characters.
 #include "platform/offline/inf_parser.h"
 
+#include <unordered_map>
+
+#include "platform/codecs.h"
+#include "platform/text.h"
+
 namespace offline {
 namespace {
 
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
-
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == 0; }
-
-// Like IsTextUnicode's statistics: ASCII text in UTF-16LE has zero high bytes.
-bool LooksUtf16(const std::vector<std::uint8_t>& b) {
-  if (b.size() < 2 || b.size() % 2 != 0) return false;
-  std::size_t n = b.size() < 512 ? b.size() : 512;
-  std::size_t zeroOdd = 0, zeroEven = 0;
-  for (std::size_t i = 0; i + 1 < n; i += 2) {
-    if (b[i] == 0) ++zeroEven;
-    if (b[i + 1] == 0) ++zeroOdd;
-  }
-  std::size_t units = n / 2;
-  return zeroOdd * 2 > units && zeroEven * 4 < units;
-}
-
-void AppendUtf8(const std::vector<std::uint8_t>& b, std::size_t i, std::u16string& out) {
-  while (i < b.size()) {
-    std::uint32_t c = b[i];
-    std::size_t extra = 0;
-    if (c >= 0xF8) { out.push_back(0xFFFD); ++i; continue; }
-    if (c >= 0xF0) { c &= 0x07; extra = 3; }
-    else if (c >= 0xE0) { c &= 0x0F; extra = 2; }
-    else if (c >= 0xC0) { c &= 0x1F; extra = 1; }
-    else if (c >= 0x80) { out.push_back(0xFFFD); ++i; continue; }
-    if (i + extra >= b.size()) { out.push_back(0xFFFD); break; }
-    bool ok = true;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((b[i + k] & 0xC0) != 0x80) { ok = false; break; }
-      c = (c << 6) | (b[i + k] & 0x3F);
-    }
-    if (!ok) { out.push_back(0xFFFD); ++i; continue; }
-    i += extra + 1;
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      c -= 0x10000;
-      out.push_back(char16_t(0xD800 + (c >> 10)));
-      out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-    } else if (c < 0x10000) {
-      out.push_back(char16_t(c));
-    } else {
-      out.push_back(0xFFFD);
-    }
-  }
-}
 
 struct LineParser {
   const std::u16string& t;
@@ -101,16 +57,9 @@ struct Token {
 
 }  // namespace
 
-bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 const InfSection* InfFile::Find(std::u16string_view name) const {
   for (const InfSection& s : sections)
-    if (EqualNoCase(s.name, name)) return &s;
+    if (text::EqualsNoCaseAZ(s.name, name)) return &s;
   return nullptr;
 }
 
@@ -127,7 +76,7 @@ std::u16string InfFile::Substitute(std::u16string_view raw) const {
     const InfLine* hit = nullptr;
     if (strings) {
       for (const InfLine& l : strings->lines)
-        if (l.hasKey && EqualNoCase(l.key, key)) { hit = &l; break; }
+        if (l.hasKey && text::EqualsNoCaseAZ(l.key, key)) { hit = &l; break; }
     }
     if (hit) {
       if (!hit->fields.empty()) out.append(hit->fields[0]);
@@ -141,143 +90,171 @@ std::u16string InfFile::Substitute(std::u16string_view raw) const {
 }
 
 std::u16string DecodeInfText(const std::vector<std::uint8_t>& b) {
-  std::u16string out;
-  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    for (std::size_t i = 2; i + 1 < b.size(); i += 2) out.push_back(char16_t(b[i] | (b[i + 1] << 8)));
-  } else if (b.size() >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-    AppendUtf8(b, 3, out);
-  } else if (LooksUtf16(b)) {
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2) out.push_back(char16_t(b[i] | (b[i + 1] << 8)));
-  } else {
-    for (std::uint8_t c : b) out.push_back((c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : char16_t(c));
-  }
+  std::u16string out = codecs::DecodeText(b);
   std::size_t eof = out.find(char16_t(0x1A));
   if (eof != std::u16string::npos) out.resize(eof);
   return out;
 }
 
-InfParseResult ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4) {
-  InfParseResult r;
-  if (bytes.size() > kInfMaxBytes) return r;
-  const std::u16string t = DecodeInfText(bytes);
-  LineParser p{t};
-  InfSection* current = nullptr;
-  bool textBeforeSection = false;
-  unsigned firstBadLine = 0;
-  std::size_t lines = 0;
-  while (!p.AtEnd()) {
-    if (++lines > kInfMaxLines) return r;
-    ++p.lineNo;
-    unsigned thisLine = p.lineNo;
-    // Leading blanks.
-    while (p.pos < t.size() && t[p.pos] != u'\n' && IsBlank(t[p.pos])) ++p.pos;
-    if (p.pos < t.size() && t[p.pos] == u'[') {
-      std::size_t close = t.find(u']', p.pos + 1);
-      std::size_t eol = t.find(u'\n', p.pos);
-      if (close == std::u16string::npos || (eol != std::u16string::npos && close > eol) ||
-          close - p.pos - 1 > kInfMaxSectionName) {
-        r.errorLine = thisLine;
-        return r;
+const char* Describe(InfError error) {
+  switch (error) {
+    case InfError::kTooLarge: return "file too large";
+    case InfError::kTooManyLines: return "too many lines";
+    case InfError::kUnclosedSection: return "section header without ]";
+    case InfError::kSectionNameTooLong: return "section name too long";
+    case InfError::kTooManyFields: return "too many fields on a line";
+    case InfError::kTextBeforeSection: return "text before the first section";
+    case InfError::kWrongStyle: return "no Windows NT or Windows 95 signature";
+  }
+  return "unreadable";
+}
+
+namespace {
+
+// Reads the decoded text line by line into sections.
+class InfReader {
+ public:
+  explicit InfReader(const std::u16string& text) : t_(text), p_{text} {}
+
+  // The sections, or the first structural error met.
+  Parsed<InfFile, InfRejection> Read() {
+    std::size_t lines = 0;
+    while (!p_.AtEnd()) {
+      if (++lines > kInfMaxLines) return InfRejection{InfError::kTooManyLines, p_.lineNo + 1};
+      ++p_.lineNo;
+      const unsigned thisLine = p_.lineNo;
+      while (p_.pos < t_.size() && t_[p_.pos] != u'\n' && IsBlank(t_[p_.pos])) ++p_.pos;  // leading blanks
+      if (p_.pos < t_.size() && t_[p_.pos] == u'[') {
+        if (auto error = SectionHeader()) return InfRejection{*error, thisLine};
+        continue;
       }
-      std::u16string name = t.substr(p.pos + 1, close - p.pos - 1);
-      current = nullptr;
-      for (InfSection& s : r.file.sections)
-        if (EqualNoCase(s.name, name)) current = &s;
-      if (!current) {
-        r.file.sections.push_back(InfSection{name, {}});
-        current = &r.file.sections.back();
+      InfLine line;
+      bool any = false;
+      if (!BodyLine(&line, &any)) return InfRejection{InfError::kTooManyFields, thisLine};
+      if (!any) continue;
+      if (!current_) {
+        if (firstOrphanLine_ == 0) firstOrphanLine_ = thisLine;
+        continue;
       }
-      p.pos = close + 1;
-      p.SkipToLineEnd();
-      if (p.pos < t.size()) ++p.pos;
-      continue;
+      file_.sections[*current_].lines.push_back(std::move(line));
     }
-    // Body line: key, fields, comments, quotes, continuation.
-    InfLine line;
+    // Text before the first section is tolerated in a file with [Strings].
+    if (firstOrphanLine_ != 0 && !file_.Find(u"Strings")) {
+      return InfRejection{InfError::kTextBeforeSection, firstOrphanLine_};
+    }
+    return std::move(file_);
+  }
+
+ private:
+  // "[name]": the name runs to the first "]" and is not trimmed; the rest of
+  // the line is ignored. A section met again continues the first one.
+  std::optional<InfError> SectionHeader() {
+    const std::size_t close = t_.find(u']', p_.pos + 1);
+    const std::size_t eol = t_.find(u'\n', p_.pos);
+    if (close == std::u16string::npos || (eol != std::u16string::npos && close > eol)) {
+      return InfError::kUnclosedSection;
+    }
+    if (close - p_.pos - 1 > kInfMaxSectionName) return InfError::kSectionNameTooLong;
+    std::u16string name = t_.substr(p_.pos + 1, close - p_.pos - 1);
+    const auto known = byName_.emplace(text::UpperCaseAZ(name), file_.sections.size());
+    if (known.second) file_.sections.push_back(InfSection{std::move(name), {}});
+    current_ = known.first->second;
+    p_.pos = close + 1;
+    p_.SkipToLineEnd();
+    if (p_.pos < t_.size()) ++p_.pos;
+    return std::nullopt;
+  }
+
+  // Key, fields, comments, quotes and continuation lines; false when the
+  // line has too many fields. *any tells whether the line held anything.
+  bool BodyLine(InfLine* line, bool* any) {
     Token tok;
-    bool inQuotes = false, sawComma = false, any = false;
-    while (p.pos < t.size()) {
-      char16_t c = t[p.pos];
+    bool inQuotes = false, sawComma = false;
+    while (p_.pos < t_.size()) {
+      const char16_t c = t_[p_.pos];
       if (c == u'\n') {
-        ++p.pos;
+        ++p_.pos;
         break;  // an unclosed quote runs to the end of the line
       }
       if (inQuotes) {
-        if (c == u'"') {
-          if (p.pos + 1 < t.size() && t[p.pos + 1] == u'"') { tok.Add(u'"', true); p.pos += 2; continue; }
-          inQuotes = false;
-          ++p.pos;
-          continue;
+        if (c == u'"' && p_.pos + 1 < t_.size() && t_[p_.pos + 1] == u'"') {
+          tok.Add(u'"', true);
+          p_.pos += 2;
+        } else {
+          if (c == u'"') inQuotes = false;
+          else tok.Add(c, true);
+          ++p_.pos;
         }
-        tok.Add(c, true);
-        ++p.pos;
         continue;
       }
-      if (c == u'"') { inQuotes = true; tok.started = true; any = true; ++p.pos; continue; }
-      if (c == u';') { p.SkipToLineEnd(); continue; }
-      if (c == u'\\' && p.IsContinuation(p.pos + 1)) {
-        p.SkipToLineEnd();
-        if (p.pos < t.size()) ++p.pos;
-        ++p.lineNo;
-        while (p.pos < t.size() && t[p.pos] != u'\n' && IsBlank(t[p.pos])) ++p.pos;
+      if (c == u'"') {
+        inQuotes = true;
+        tok.started = true;
+        *any = true;
+      } else if (c == u';') {
+        p_.SkipToLineEnd();
         continue;
-      }
-      if (c == u'=' && !line.hasKey && !sawComma) {
-        line.hasKey = true;
-        line.key = tok.Take();
-        any = true;
-        ++p.pos;
+      } else if (c == u'\\' && p_.IsContinuation(p_.pos + 1)) {
+        p_.SkipToLineEnd();
+        if (p_.pos < t_.size()) ++p_.pos;
+        ++p_.lineNo;
+        while (p_.pos < t_.size() && t_[p_.pos] != u'\n' && IsBlank(t_[p_.pos])) ++p_.pos;
         continue;
-      }
-      if (c == u',') {
-        if (line.fields.size() >= kInfMaxFieldsPerLine) return r;
-        line.fields.push_back(tok.Take());
+      } else if (c == u'=' && !line->hasKey && !sawComma) {
+        line->hasKey = true;
+        line->key = tok.Take();
+        *any = true;
+      } else if (c == u',') {
+        if (line->fields.size() >= kInfMaxFieldsPerLine) return false;
+        line->fields.push_back(tok.Take());
         sawComma = true;
-        any = true;
-        ++p.pos;
-        continue;
+        *any = true;
+      } else {
+        if (!IsBlank(c)) *any = true;
+        tok.Add(c, false);
       }
-      if (!IsBlank(c)) any = true;
-      tok.Add(c, false);
-      ++p.pos;
+      ++p_.pos;
     }
-    if (!any) continue;
-    if (line.fields.size() >= kInfMaxFieldsPerLine) return r;
-    line.fields.push_back(tok.Take());
-    if (!line.hasKey && line.fields.size() == 1) {
-      line.hasKey = true;
-      line.key = line.fields[0];
+    if (!*any) return true;
+    if (line->fields.size() >= kInfMaxFieldsPerLine) return false;
+    line->fields.push_back(tok.Take());
+    // A lone field is the line's key too.
+    if (!line->hasKey && line->fields.size() == 1) {
+      line->hasKey = true;
+      line->key = line->fields[0];
     }
-    if (!current) {
-      textBeforeSection = true;
-      if (firstBadLine == 0) firstBadLine = thisLine;
-      continue;
-    }
-    current->lines.push_back(std::move(line));
+    return true;
   }
-  if (textBeforeSection && !r.file.Find(u"Strings")) {
-    r.errorLine = firstBadLine;
-    return r;
+
+  const std::u16string& t_;
+  LineParser p_;
+  InfFile file_;
+  std::unordered_map<std::u16string, std::size_t> byName_;  // upper-cased name -> index
+  std::optional<std::size_t> current_;
+  unsigned firstOrphanLine_ = 0;
+};
+
+// [Version] Signature, after substitution: one of the three Windows signatures.
+bool HasWin4Signature(const InfFile& file) {
+  const InfSection* version = file.Find(u"Version");
+  if (!version) return false;
+  for (const InfLine& l : version->lines) {
+    if (!l.hasKey || !text::EqualsNoCaseAZ(file.Substitute(l.key), u"Signature")) continue;
+    const std::u16string sig = l.fields.empty() ? std::u16string() : file.Substitute(l.fields[0]);
+    return text::EqualsNoCaseAZ(sig, u"$Chicago$") || text::EqualsNoCaseAZ(sig, u"$Windows NT$") ||
+           text::EqualsNoCaseAZ(sig, u"$Windows 95$");
   }
-  if (requireWin4) {
-    bool ok = false;
-    if (const InfSection* v = r.file.Find(u"Version")) {
-      for (const InfLine& l : v->lines) {
-        if (l.hasKey && EqualNoCase(r.file.Substitute(l.key), u"Signature")) {
-          std::u16string sig = l.fields.empty() ? std::u16string() : r.file.Substitute(l.fields[0]);
-          ok = EqualNoCase(sig, u"$Chicago$") || EqualNoCase(sig, u"$Windows NT$") ||
-               EqualNoCase(sig, u"$Windows 95$");
-          break;
-        }
-      }
-    }
-    if (!ok) {
-      r.status = InfStatus::WrongStyle;
-      return r;
-    }
-  }
-  r.status = InfStatus::Ok;
-  return r;
+  return false;
+}
+
+}  // namespace
+
+Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4) {
+  if (bytes.size() > kInfMaxBytes) return InfRejection{InfError::kTooLarge, 0};
+  const std::u16string t = DecodeInfText(bytes);
+  auto file = InfReader(t).Read();
+  if (file && requireWin4 && !HasWin4Signature(*file)) return InfRejection{InfError::kWrongStyle, 0};
+  return file;
 }
 
 }  // namespace offline

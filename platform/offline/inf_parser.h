@@ -1,11 +1,14 @@
 // Reading INF files the way SetupAPI does, as far as SetupFindFirstLineW and
-// SetupGetLineTextW show them.
+// SetupGetLineTextW show them. Section and key names compare without regard
+// to case (a-z), as text::EqualsNoCaseAZ does.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/offline/parsed.h"
 
 namespace offline {
 
@@ -34,19 +37,29 @@ struct InfFile {
   std::u16string Substitute(std::u16string_view raw) const;
 };
 
-enum class InfStatus { Ok, SyntaxError, WrongStyle };
-
-struct InfParseResult {
-  InfStatus status = InfStatus::SyntaxError;
-  unsigned errorLine = 0;
-  InfFile file;
+// Why a file does not open.
+enum class InfError {
+  kTooLarge,            // over kInfMaxBytes
+  kTooManyLines,        // over kInfMaxLines
+  kUnclosedSection,     // a section header with no "]" on its line
+  kSectionNameTooLong,  // over kInfMaxSectionName characters
+  kTooManyFields,       // a line with over kInfMaxFieldsPerLine fields
+  kTextBeforeSection,   // text before the first section, in a file without [Strings]
+  kWrongStyle,          // WIN4 asked for, and no $Chicago$, $Windows NT$ or $Windows 95$ signature
 };
 
-// Bytes to text: UTF-16LE (with or without BOM), UTF-8 with BOM, else Windows-1252.
-std::u16string DecodeInfText(const std::vector<std::uint8_t>& bytes);
-// Parses and checks the WIN4 signature when requireWin4.
-InfParseResult ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4);
+struct InfRejection {
+  InfError reason = InfError::kTooLarge;
+  unsigned line = 0;  // where the error is, from 1; 0 for the whole file
+};
 
-bool EqualNoCase(std::u16string_view a, std::u16string_view b);
+// A few words for a person ("section header without ]", ...).
+const char* Describe(InfError error);
+
+// Bytes to text: UTF-16LE (with or without BOM), UTF-8 with BOM, else
+// Windows-1252; a Ctrl-Z ends the text.
+std::u16string DecodeInfText(const std::vector<std::uint8_t>& bytes);
+// Parses and, when requireWin4, checks the WIN4 signature.
+Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4);
 
 }  // namespace offline

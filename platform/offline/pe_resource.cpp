@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/offline/pe_layout.h"
+
 namespace offline {
 namespace {
 
-constexpr std::uint16_t kRtVersion = 16;
-constexpr std::uint16_t kVersionInfoId = 1;
-constexpr std::uint32_t kSubdirectoryFlag = 0x80000000u;
-constexpr std::uint32_t kNameIsStringFlag = 0x80000000u;
-constexpr std::uint32_t kResourceDirResource = 2;
+namespace fh = pe::file_header;
+namespace oh = pe::optional_header;
+namespace sh = pe::section_header;
+namespace rs = pe::resource;
 
 struct Section {
   std::uint64_t virtualAddress;
@@ -69,48 +70,118 @@ struct DirEntry {
 // The entries of the resource directory at offset dir (relative to the
 // resource root), or nothing when it cannot be read or claims too many.
 std::optional<std::vector<DirEntry>> ReadDirectory(const ImageReader& image, std::uint64_t root, std::uint64_t dir) {
-  const auto named = image.u16(root + dir + 12);
-  const auto ids = image.u16(root + dir + 14);
+  const auto named = image.u16(root + dir + rs::kNumberOfNamedEntries);
+  const auto ids = image.u16(root + dir + rs::kNumberOfIdEntries);
   if (!named || !ids) return std::nullopt;
   const std::uint32_t count = std::uint32_t{*named} + *ids;
   if (count > kMaxResourceDirEntries) return std::nullopt;
   std::vector<DirEntry> entries;
   entries.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint64_t at = root + dir + 16 + std::uint64_t{i} * 8;
-    const auto name = image.u32(at);
-    const auto target = image.u32(at + 4);
+    const std::uint64_t at = root + rs::Entry(dir, i);
+    const auto name = image.u32(at + rs::kEntryName);
+    const auto target = image.u32(at + rs::kEntryTarget);
     if (!name || !target) return std::nullopt;
     entries.push_back({*name, *target});
   }
   return entries;
 }
 
-// The target of the entry with numeric id `id`, when it is of the wanted kind.
-std::optional<std::uint32_t> FindById(const std::vector<DirEntry>& entries, std::uint16_t id, bool subdirectory) {
+// The first entry named by the numeric id `id`, or null.
+const DirEntry* FindById(const std::vector<DirEntry>& entries, std::uint16_t id) {
   for (const DirEntry& e : entries) {
-    if ((e.name & kNameIsStringFlag) || e.name != id) continue;
-    if (((e.target & kSubdirectoryFlag) != 0) != subdirectory) return std::nullopt;
-    return e.target & ~kSubdirectoryFlag;
+    if (!(e.name & rs::kNameIsString) && e.name == id) return &e;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
-std::optional<std::vector<Section>> ReadSections(ByteView file, std::uint64_t table, std::uint32_t count) {
-  if (count == 0 || count > kMaxSections) return std::nullopt;
+// Where the headers put the section table and the resource directory.
+struct Headers {
+  std::uint64_t sectionTable;
+  std::uint32_t sectionCount;
+  std::uint32_t resourceRva;
+};
+
+Parsed<Headers, PeError> ReadHeaders(ByteView file) {
+  if (file.u16At(0) != std::optional<std::uint16_t>(pe::kDosSignature)) return PeError::kNotPe;
+  const auto lfanew = file.u32At(pe::kDosNewHeaderOffset);
+  const auto signature = lfanew ? file.u32At(*lfanew) : std::nullopt;
+  if (!signature) return PeError::kTruncated;
+  if (*signature != pe::kNtSignature) return PeError::kNotPe;
+  const std::uint64_t fileHeader = std::uint64_t{*lfanew} + pe::kNtSignatureSize;
+  const std::uint64_t optional = fileHeader + fh::kSize;
+  const auto sectionCount = file.u16At(fileHeader + fh::kNumberOfSections);
+  const auto optionalSize = file.u16At(fileHeader + fh::kSizeOfOptionalHeader);
+  const auto magic = file.u16At(optional + oh::kMagic);
+  if (!sectionCount || !optionalSize || !magic) return PeError::kTruncated;
+  if (*magic != oh::kMagicPe32 && *magic != oh::kMagicPe32Plus) return PeError::kUnknownFormat;
+  const std::uint64_t rvaCountAt = oh::NumberOfRvaAndSizes(*magic == oh::kMagicPe32Plus);
+  const auto rvaCount = file.u32At(optional + rvaCountAt);
+  if (!rvaCount) return PeError::kTruncated;
+  const std::uint64_t resourceDirAt = oh::DataDirectory(rvaCountAt, oh::kResourceDirectoryIndex);
+  if (*rvaCount <= oh::kResourceDirectoryIndex || resourceDirAt + oh::kDirectoryEntrySize > *optionalSize) {
+    return PeError::kNoResources;
+  }
+  const auto resourceRva = file.u32At(optional + resourceDirAt + oh::kDirectoryVirtualAddress);
+  const auto resourceSize = file.u32At(optional + resourceDirAt + oh::kDirectorySize);
+  if (!resourceRva || !resourceSize) return PeError::kTruncated;
+  if (*resourceRva == 0 || *resourceSize == 0) return PeError::kNoResources;
+  return Headers{optional + *optionalSize, *sectionCount, *resourceRva};
+}
+
+Parsed<std::vector<Section>, PeError> ReadSections(ByteView file, std::uint64_t table, std::uint32_t count) {
+  if (count == 0 || count > kMaxSections) return PeError::kBadSectionTable;
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint64_t at = table + std::uint64_t{i} * 40;
-    const auto virtualSize = file.u32At(at + 8);
-    const auto virtualAddress = file.u32At(at + 12);
-    const auto rawSize = file.u32At(at + 16);
-    const auto rawOffset = file.u32At(at + 20);
-    if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) return std::nullopt;
+    const std::uint64_t at = table + std::uint64_t{i} * sh::kSize;
+    const auto virtualSize = file.u32At(at + sh::kVirtualSize);
+    const auto virtualAddress = file.u32At(at + sh::kVirtualAddress);
+    const auto rawSize = file.u32At(at + sh::kSizeOfRawData);
+    const auto rawOffset = file.u32At(at + sh::kPointerToRawData);
+    if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) return PeError::kTruncated;
     // The loader refuses an image whose raw data runs past the end of the file.
-    if (*rawSize != 0 && !file.contains(*rawOffset, *rawSize)) return std::nullopt;
+    if (*rawSize != 0 && !file.contains(*rawOffset, *rawSize)) return PeError::kTruncated;
     sections.push_back({*virtualAddress, std::max(*rawSize, *virtualSize), *rawOffset, *rawSize});
   }
   return sections;
+}
+
+// The language entry of RT_VERSION / 1 that ChooseLanguage picks. Type, then
+// name, then language: exactly three levels, so a directory that points back
+// at itself cannot lead anywhere deeper.
+Parsed<DirEntry, PeError> FindVersionLeaf(const ImageReader& image, std::uint64_t root,
+                                          const std::vector<DirEntry>& types, std::uint16_t preferredLanguage) {
+  const DirEntry* type = FindById(types, rs::kTypeVersion);
+  if (!type) return PeError::kNoVersionResource;
+  if (!(type->target & rs::kSubdirectory)) return PeError::kBadVersionEntry;
+  const auto names = ReadDirectory(image, root, type->target & ~rs::kSubdirectory);
+  if (!names) return PeError::kBadVersionEntry;
+  const DirEntry* name = FindById(*names, rs::kVersionInfoId);
+  if (!name) return PeError::kNoVersionResource;
+  if (!(name->target & rs::kSubdirectory)) return PeError::kBadVersionEntry;
+  const auto langEntries = ReadDirectory(image, root, name->target & ~rs::kSubdirectory);
+  if (!langEntries) return PeError::kBadVersionEntry;
+  std::vector<std::uint16_t> langs;
+  for (const DirEntry& e : *langEntries) {
+    langs.push_back((e.name & rs::kNameIsString) ? 0xFFFF : static_cast<std::uint16_t>(e.name));
+  }
+  const auto chosen = ChooseLanguage(langs, preferredLanguage);
+  if (!chosen) return PeError::kNoVersionResource;
+  const DirEntry& leaf = (*langEntries)[*chosen];
+  if (leaf.target & rs::kSubdirectory) return PeError::kBadVersionEntry;
+  return leaf;
+}
+
+// The resource bytes a data entry describes.
+Parsed<VersionResource, PeError> ReadData(const ImageReader& image, std::uint64_t dataEntry) {
+  const auto dataRva = image.u32(dataEntry + rs::kDataRva);
+  const auto dataSize = image.u32(dataEntry + rs::kDataSize);
+  if (!dataRva || !dataSize) return PeError::kBadVersionEntry;
+  if (*dataSize == 0 || *dataSize > kMaxVersionResourceSize) return PeError::kBadVersionSize;
+  VersionResource resource;
+  resource.bytes.resize(*dataSize);
+  if (!image.read(*dataRva, resource.bytes.data(), *dataSize)) return PeError::kBadVersionEntry;
+  return resource;
 }
 
 }  // namespace
@@ -126,70 +197,38 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
   return 0;
 }
 
-std::optional<VersionResource> FindVersionResource(ByteView file, std::uint16_t preferredLanguage, bool* hasResources) {
-  if (hasResources) *hasResources = false;
-  // DOS header and the PE headers it points to.
-  if (file.u16At(0) != std::optional<std::uint16_t>(0x5A4D)) return std::nullopt;  // "MZ"
-  const auto lfanew = file.u32At(0x3C);
-  if (!lfanew || file.u32At(*lfanew) != std::optional<std::uint32_t>(0x00004550)) return std::nullopt;  // "PE\0\0"
-  const std::uint64_t fileHeader = std::uint64_t{*lfanew} + 4;
-  const auto sectionCount = file.u16At(fileHeader + 2);
-  const auto optionalSize = file.u16At(fileHeader + 16);
-  if (!sectionCount || !optionalSize) return std::nullopt;
-  const std::uint64_t optional = fileHeader + 20;
-  const auto magic = file.u16At(optional);
-  if (!magic) return std::nullopt;
-  std::uint64_t rvaCountAt = 0;
-  if (*magic == 0x10B) {
-    rvaCountAt = 92;
-  } else if (*magic == 0x20B) {
-    rvaCountAt = 108;
-  } else {
-    return std::nullopt;
+const char* Describe(PeError error) {
+  switch (error) {
+    case PeError::kNotPe: return "not a PE file";
+    case PeError::kTruncated: return "truncated";
+    case PeError::kUnknownFormat: return "unknown PE format";
+    case PeError::kBadSectionTable: return "damaged section table";
+    case PeError::kNoResources: return "no resources";
+    case PeError::kBadResourceDirectory: return "damaged resource directory";
+    case PeError::kNoVersionResource: return "no version resource";
+    case PeError::kBadVersionEntry: return "damaged version resource entry";
+    case PeError::kBadVersionSize: return "version resource empty or too large";
   }
-  const auto rvaCount = file.u32At(optional + rvaCountAt);
-  if (!rvaCount || *rvaCount <= kResourceDirResource) return std::nullopt;
-  const std::uint64_t resourceDirAt = rvaCountAt + 4 + kResourceDirResource * 8;
-  if (resourceDirAt + 8 > *optionalSize) return std::nullopt;
-  const auto resourceRva = file.u32At(optional + resourceDirAt);
-  const auto resourceSize = file.u32At(optional + resourceDirAt + 4);
-  if (!resourceRva || !resourceSize || *resourceRva == 0 || *resourceSize == 0) return std::nullopt;
+  return "unreadable";
+}
 
-  auto sections = ReadSections(file, optional + *optionalSize, *sectionCount);
-  if (!sections) return std::nullopt;
+bool HasResourceDirectory(PeError error) {
+  return error == PeError::kNoVersionResource || error == PeError::kBadVersionEntry ||
+         error == PeError::kBadVersionSize;
+}
+
+Parsed<VersionResource, PeError> FindVersionResource(ByteView file, std::uint16_t preferredLanguage) {
+  const auto headers = ReadHeaders(file);
+  if (!headers) return headers.reason();
+  auto sections = ReadSections(file, headers->sectionTable, headers->sectionCount);
+  if (!sections) return sections.reason();
   const ImageReader image(file, std::move(*sections));
-  const std::uint64_t root = *resourceRva;
-
-  // Type, then name, then language: exactly three levels, so a directory that
-  // points back at itself cannot lead anywhere deeper.
+  const std::uint64_t root = headers->resourceRva;
   const auto types = ReadDirectory(image, root, 0);
-  if (!types) return std::nullopt;
-  if (hasResources) *hasResources = true;
-  const auto typeDir = FindById(*types, kRtVersion, true);
-  if (!typeDir) return std::nullopt;
-  const auto names = ReadDirectory(image, root, *typeDir);
-  if (!names) return std::nullopt;
-  const auto nameDir = FindById(*names, kVersionInfoId, true);
-  if (!nameDir) return std::nullopt;
-  const auto langEntries = ReadDirectory(image, root, *nameDir);
-  if (!langEntries) return std::nullopt;
-  std::vector<std::uint16_t> langs;
-  for (const DirEntry& e : *langEntries) {
-    langs.push_back((e.name & kNameIsStringFlag) ? 0xFFFF : static_cast<std::uint16_t>(e.name));
-  }
-  const auto chosen = ChooseLanguage(langs, preferredLanguage);
-  if (!chosen) return std::nullopt;
-  const DirEntry& leaf = (*langEntries)[*chosen];
-  if (leaf.target & kSubdirectoryFlag) return std::nullopt;
-
-  // The data entry: RVA and size of the resource bytes.
-  const auto dataRva = image.u32(root + leaf.target);
-  const auto dataSize = image.u32(root + leaf.target + 4);
-  if (!dataRva || !dataSize || *dataSize == 0 || *dataSize > kMaxVersionResourceSize) return std::nullopt;
-  VersionResource resource;
-  resource.bytes.resize(*dataSize);
-  if (!image.read(*dataRva, resource.bytes.data(), *dataSize)) return std::nullopt;
-  return resource;
+  if (!types) return PeError::kBadResourceDirectory;
+  const auto leaf = FindVersionLeaf(image, root, *types, preferredLanguage);
+  if (!leaf) return leaf.reason();
+  return ReadData(image, root + leaf->target);
 }
 
 }  // namespace offline

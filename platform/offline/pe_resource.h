@@ -1,7 +1,7 @@
 // Finds the version resource (RT_VERSION, name id 1) in the bytes of a PE32 or
 // PE32+ file without loading it: headers, section table and resource
 // directory are all read through bounds-checked views, and anything that does
-// not hold together reads as "no version resource".
+// not hold together is refused with its reason.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/offline/byte_view.h"
+#include "platform/offline/parsed.h"
 
 namespace offline {
 
@@ -28,19 +29,35 @@ constexpr std::uint32_t kMaxSections = 96;                    // the loader's ow
 // Nothing when langs is empty.
 std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& langs, std::uint16_t preferred);
 
-// A copy of the file's version resource, or nothing when the file is not a PE
-// image, has none, or is damaged on the way to it. Bytes of the resource that
-// lie past its section's raw data but inside the virtual size read as zero, as
-// in a loaded image. As for the loader, every section's raw data must lie
-// wholly inside the file.
+// Why a file yields no version resource. The reasons up to kBadResourceDirectory
+// are found before the resource directory could be read; the later ones
+// inside a readable resource directory.
+enum class PeError {
+  kNotPe,                 // no "MZ" at the start, or no "PE\0\0" where e_lfanew points
+  kTruncated,             // a header, the section table or a section's raw data runs past the end
+  kUnknownFormat,         // the optional header is neither PE32 nor PE32+
+  kBadSectionTable,       // no sections, or more than kMaxSections
+  kNoResources,           // no resource directory in the data directories
+  kBadResourceDirectory,  // the resource directory lies outside every section or claims too many entries
+  kNoVersionResource,     // no RT_VERSION entry with name id 1 and a language under it
+  kBadVersionEntry,       // the directories below RT_VERSION or the data entry are damaged
+  kBadVersionSize,        // the resource is empty or larger than kMaxVersionResourceSize
+};
+
+// A few words for a person ("not a PE file", "truncated", ...).
+const char* Describe(PeError error);
+// True when the reason was met inside a readable resource directory: Windows
+// then reports a missing resource type, otherwise missing resource data.
+bool HasResourceDirectory(PeError error);
+
+// A copy of the file's version resource, in the language ChooseLanguage picks.
+// Bytes of the resource that lie past its section's raw data but inside the
+// virtual size read as zero, as in a loaded image. As for the loader, every
+// section's raw data must lie wholly inside the file.
 struct VersionResource {
   std::vector<std::uint8_t> bytes;
 };
-// hasResources, when given, tells whether the file is an image with a
-// readable resource directory (Windows then reports a missing type, otherwise
-// a missing resource section).
-std::optional<VersionResource> FindVersionResource(ByteView file,
-                                                   std::uint16_t preferredLanguage = kOfflineDefaultLanguage,
-                                                   bool* hasResources = nullptr);
+Parsed<VersionResource, PeError> FindVersionResource(ByteView file,
+                                                     std::uint16_t preferredLanguage = kOfflineDefaultLanguage);
 
 }  // namespace offline

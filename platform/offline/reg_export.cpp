@@ -2,37 +2,11 @@
 
 #include <string_view>
 
+#include "platform/codecs.h"
 #include "platform/text.h"
 
 namespace offline {
 namespace {
-
-constexpr char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// UTF-16LE when it has the byte-order mark, or when most odd bytes are zero
-// (plain text in UTF-16LE); Windows-1252 otherwise.
-std::u16string Decode(const std::vector<std::uint8_t>& b) {
-  std::u16string out;
-  std::size_t start = 0;
-  bool utf16 = false;
-  if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-    utf16 = true;
-    start = 2;
-  } else if (b.size() >= 4) {
-    std::size_t pairs = b.size() / 2, zeroHigh = 0;
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2) zeroHigh += (b[i + 1] == 0 && b[i] != 0);
-    utf16 = zeroHigh * 4 >= pairs * 3;
-  }
-  if (utf16) {
-    for (std::size_t i = start; i + 1 < b.size(); i += 2) out.push_back(static_cast<char16_t>(b[i] | b[i + 1] << 8));
-  } else {
-    for (std::uint8_t c : b) out.push_back(c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : static_cast<char16_t>(c));
-  }
-  return out;
-}
 
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
@@ -105,12 +79,7 @@ bool ParseData(std::u16string_view d, std::uint32_t* type, std::vector<std::uint
     std::size_t end = ParseQuoted(d, &textValue);
     if (end == std::u16string_view::npos || !Trim(d.substr(end)).empty()) return false;
     *type = 1;
-    for (char16_t c : textValue) {
-      data->push_back(static_cast<std::uint8_t>(c));
-      data->push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    data->push_back(0);
-    data->push_back(0);
+    *data = codecs::EncodeUtf16Le(textValue, true);
     return true;
   }
   if (StartsNoCase(d, u"dword:")) {
@@ -145,82 +114,85 @@ bool ParseData(std::u16string_view d, std::uint32_t* type, std::vector<std::uint
   return false;
 }
 
-class Applier {
+// One logical line (continuations joined) to the sink.
+class LineReader {
  public:
-  Applier(const std::string& fileName, RegTreeKey* root, std::string* warnings)
-      : file_(fileName), root_(root), warnings_(warnings) {}
-
-  void Warn(std::size_t line, const char* message) {
-    if (warnings_) *warnings_ += file_ + ":" + std::to_string(line) + ": " + message + "\n";
-  }
+  explicit LineReader(RegExportSink& sink) : sink_(sink) {}
 
   void Line(std::u16string_view s, std::size_t lineNo) {
     if (s.empty() || s[0] == u';') return;
-    if (s[0] == u'[') {
-      if (s.back() != u']') return Warn(lineNo, "malformed key line");
-      std::u16string_view path = s.substr(1, s.size() - 2);
-      bool remove = !path.empty() && path[0] == u'-';
-      if (remove) path.remove_prefix(1);
-      current_ = nullptr;
-      constexpr std::u16string_view kLong = u"HKEY_LOCAL_MACHINE", kShort = u"HKLM";
-      std::u16string_view rest;
-      if (StartsNoCase(path, kLong) && (path.size() == kLong.size() || path[kLong.size()] == u'\\')) {
-        rest = path.substr(kLong.size());
-      } else if (StartsNoCase(path, kShort) && (path.size() == kShort.size() || path[kShort.size()] == u'\\')) {
-        rest = path.substr(kShort.size());
-      } else {
-        return Warn(lineNo, "key outside HKEY_LOCAL_MACHINE ignored");
-      }
-      auto parts = SplitRegPath(rest);
-      if (remove) {
-        if (parts.empty()) return Warn(lineNo, "cannot delete HKEY_LOCAL_MACHINE");
-        RegTreeKey* parent = root_;
-        for (std::size_t i = 0; i + 1 < parts.size() && parent; ++i) parent = parent->Child(parts[i]);
-        if (parent) parent->RemoveChild(parts.back());
-        return;
-      }
-      RegTreeKey* key = root_;
-      for (auto part : parts) key = key->AddChild(part);
-      current_ = key;
-      return;
-    }
+    if (s[0] == u'[') return KeyLine(s, lineNo);
     std::u16string name;
     std::size_t afterName;
     if (s[0] == u'@') {
       afterName = 1;
     } else if (s[0] == u'"') {
       afterName = ParseQuoted(s, &name);
-      if (afterName == std::u16string_view::npos) return Warn(lineNo, "unterminated value name");
+      if (afterName == std::u16string_view::npos) return sink_.Problem(lineNo, RegLineError::kUnterminatedValueName);
     } else {
-      return Warn(lineNo, "unrecognised line");
+      return sink_.Problem(lineNo, RegLineError::kUnrecognisedLine);
     }
     std::u16string_view rest = Trim(s.substr(afterName));
-    if (rest.empty() || rest[0] != u'=') return Warn(lineNo, "missing '=' after value name");
+    if (rest.empty() || rest[0] != u'=') return sink_.Problem(lineNo, RegLineError::kMissingEquals);
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
     bool remove = false;
-    if (!ParseData(Trim(rest.substr(1)), &type, &data, &remove)) return Warn(lineNo, "malformed value data");
-    if (!current_) return;  // value of an ignored or deleted key
+    if (!ParseData(Trim(rest.substr(1)), &type, &data, &remove)) {
+      return sink_.Problem(lineNo, RegLineError::kMalformedValueData);
+    }
     if (remove) {
-      current_->RemoveValue(name);
+      sink_.RemoveValue(name);
     } else {
-      current_->SetValue(name, type, std::move(data));
+      sink_.Value(name, type, std::move(data));
     }
   }
 
  private:
-  std::string file_;
-  RegTreeKey* root_;
-  std::string* warnings_;
-  RegTreeKey* current_ = nullptr;
+  // "[HKEY_LOCAL_MACHINE\path]" or "[-HKEY_LOCAL_MACHINE\path]"; HKLM for short.
+  void KeyLine(std::u16string_view s, std::size_t lineNo) {
+    if (s.back() != u']') return sink_.Problem(lineNo, RegLineError::kMalformedKeyLine);
+    std::u16string_view path = s.substr(1, s.size() - 2);
+    const bool remove = !path.empty() && path[0] == u'-';
+    if (remove) path.remove_prefix(1);
+    constexpr std::u16string_view kLong = u"HKEY_LOCAL_MACHINE", kShort = u"HKLM";
+    std::u16string_view rest;
+    if (StartsNoCase(path, kLong) && (path.size() == kLong.size() || path[kLong.size()] == u'\\')) {
+      rest = path.substr(kLong.size());
+    } else if (StartsNoCase(path, kShort) && (path.size() == kShort.size() || path[kShort.size()] == u'\\')) {
+      rest = path.substr(kShort.size());
+    } else {
+      sink_.NoKey();
+      return sink_.Problem(lineNo, RegLineError::kKeyOutsideLocalMachine);
+    }
+    if (remove && SplitRegPath(rest).empty()) {
+      sink_.NoKey();
+      return sink_.Problem(lineNo, RegLineError::kDeleteLocalMachine);
+    }
+    sink_.Key(rest, remove);
+  }
+
+  RegExportSink& sink_;
 };
 
 }  // namespace
 
-void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& fileName, RegTreeKey* root,
-                    std::string* warnings) {
-  std::u16string all = Decode(bytes);
-  Applier applier(fileName, root, warnings);
+const char* Describe(RegLineError error) {
+  switch (error) {
+    case RegLineError::kNotAnExportHeader: return "not a registry export header";
+    case RegLineError::kMalformedKeyLine: return "malformed key line";
+    case RegLineError::kKeyOutsideLocalMachine: return "key outside HKEY_LOCAL_MACHINE ignored";
+    case RegLineError::kDeleteLocalMachine: return "cannot delete HKEY_LOCAL_MACHINE";
+    case RegLineError::kUnterminatedValueName: return "unterminated value name";
+    case RegLineError::kUnrecognisedLine: return "unrecognised line";
+    case RegLineError::kMissingEquals: return "missing '=' after value name";
+    case RegLineError::kMalformedValueData: return "malformed value data";
+  }
+  return "unreadable line";
+}
+
+void ParseRegExport(const std::vector<std::uint8_t>& bytes, RegExportSink& sink) {
+  const std::u16string all = codecs::DecodeText(bytes);
+  LineReader reader(sink);
   std::u16string_view view = all;
   std::size_t lineNo = 0;
   bool first = true;
@@ -235,11 +207,12 @@ void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& f
     if (first) {
       first = false;
       if (line != u"Windows Registry Editor Version 5.00" && line != u"REGEDIT4") {
-        applier.Warn(lineNo, "not a registry export header");
+        sink.Problem(lineNo, RegLineError::kNotAnExportHeader);
       }
       continue;
     }
     if (joined.empty()) joinedStart = lineNo;
+    // A value's data continues on the next line after a trailing backslash.
     bool continues = !line.empty() && line.back() == u'\\' && line.find(u'=') != std::u16string_view::npos;
     if (!joined.empty()) continues = !line.empty() && line.back() == u'\\';
     if (continues) {
@@ -247,10 +220,10 @@ void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& f
       continue;
     }
     joined.append(line);
-    applier.Line(joined, joinedStart);
+    reader.Line(joined, joinedStart);
     joined.clear();
   }
-  if (!joined.empty()) applier.Line(joined, joinedStart);
+  if (!joined.empty()) reader.Line(joined, joinedStart);
 }
 
 }  // namespace offline

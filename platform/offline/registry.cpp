@@ -73,20 +73,22 @@ struct HiveFile {
   std::string host;  // for messages
 };
 
-// hivex opens the hive by name: it is given the descriptor's own name, so it
-// reads the very file checked here, whatever the image's folders become.
+// The hive is read through the descriptor checked when it was opened, so it
+// is the very file the walk found, whatever the image's folders become.
 void ReadHiveFile(const std::optional<HiveFile>& hive, RegTreeKey* into, std::string* warnings) {
   if (!hive) return;
   if (!hive->fd.valid()) {
     if (warnings) *warnings += hive->host + ": not a regular file; not read as a registry hive\n";
     return;
   }
-  const std::string name = "/proc/self/fd/" + std::to_string(hive->fd.get());
-  std::string notes;
-  ReadHive(name, into, &notes);
-  for (std::size_t at = notes.find(name); at != std::string::npos; at = notes.find(name, at + hive->host.size()))
-    notes.replace(at, name.size(), hive->host);
-  if (warnings) *warnings += notes;
+  const auto read = ReadHiveDescriptor(hive->fd.get(), into);
+  if (!warnings) return;
+  if (!read) {
+    // A hive without a root key simply has no keys.
+    if (read.reason() != HiveError::kNoRoot) *warnings += hive->host + ": not a readable registry hive\n";
+  } else if (read->dirty) {
+    *warnings += hive->host + ": hive was not closed cleanly (dirty); reading it as it is\n";
+  }
 }
 
 void LoadHives(const std::optional<HiveFile>& system, const std::optional<HiveFile>& software,

@@ -6,6 +6,7 @@
 #include "platform/offline/image_files.h"
 #include "platform/offline/inf_parser.h"
 #include "platform/os.h"
+#include "platform/text.h"
 
 namespace os {
 namespace {
@@ -29,10 +30,10 @@ std::u16string_view View(const WCHAR* s) {
 bool FindLine(const offline::InfFile& f, std::u16string_view section, const WCHAR* key, UINT& sectionIndex,
               UINT& lineIndex) {
   for (std::size_t s = 0; s < f.sections.size(); ++s) {
-    if (!offline::EqualNoCase(f.sections[s].name, section)) continue;
+    if (!text::EqualsNoCaseAZ(f.sections[s].name, section)) continue;
     const auto& lines = f.sections[s].lines;
     for (std::size_t l = 0; l < lines.size(); ++l) {
-      if (!key || (lines[l].hasKey && offline::EqualNoCase(f.Substitute(lines[l].key), View(key)))) {
+      if (!key || (lines[l].hasKey && text::EqualsNoCaseAZ(f.Substitute(lines[l].key), View(key)))) {
         sectionIndex = static_cast<UINT>(s);
         lineIndex = static_cast<UINT>(l);
         return true;
@@ -55,17 +56,17 @@ HINF SetupOpenInfFileW(const WCHAR* fileName, const WCHAR*, DWORD infStyle, UINT
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  offline::InfParseResult r = offline::ParseInf(*bytes, (infStyle & INF_STYLE_WIN4) != 0);
-  if (r.status == offline::InfStatus::WrongStyle) {
-    SetLastError(ERROR_WRONG_INF_STYLE);
+  auto parsed = offline::ParseInf(*bytes, (infStyle & INF_STYLE_WIN4) != 0);
+  if (!parsed) {
+    if (parsed.reason().reason == offline::InfError::kWrongStyle) {
+      SetLastError(ERROR_WRONG_INF_STYLE);
+    } else {
+      if (errorLine) *errorLine = parsed.reason().line;
+      SetLastError(ERROR_GENERAL_SYNTAX);
+    }
     return INVALID_HANDLE_VALUE;
   }
-  if (r.status != offline::InfStatus::Ok) {
-    if (errorLine) *errorLine = r.errorLine;
-    SetLastError(ERROR_GENERAL_SYNTAX);
-    return INVALID_HANDLE_VALUE;
-  }
-  auto file = std::make_shared<const offline::InfFile>(std::move(r.file));
+  auto file = std::make_shared<const offline::InfFile>(std::move(*parsed));
   std::lock_guard<std::mutex> lock(g_lock);
   std::uintptr_t id = g_next;
   g_next += 0x10;

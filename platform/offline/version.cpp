@@ -13,41 +13,55 @@
 //  - Only files up to kMaxImageFileSize are read; larger ones have no version.
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/offline/image_files.h"
+#include "platform/offline/pe_layout.h"
 #include "platform/offline/pe_resource.h"
 #include "platform/offline/version_block.h"
 #include "platform/os.h"
 #include "platform/text.h"
+#include "platform/version_reason.h"
 
 namespace os {
 namespace {
 
 constexpr std::size_t kMaxImageFileSize = 256u * 1024 * 1024;
 
-// The version resource of the file, or nothing with the last error set.
-std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileName) {
-  if (!fileName || !*fileName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
+// The version resource of the file, or nothing with the last error set and,
+// when `why` is given, the reason in a few words.
+std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileName, std::string* why = nullptr) {
+  auto fail = [why](DWORD error, const char* reason) {
+    SetLastError(error);
+    if (why) *why = reason;
     return std::nullopt;
-  }
-  const auto bytes = offline::ReadImageFile(std::u16string_view(fileName, text::Length(fileName)), kMaxImageFileSize);
-  if (!bytes) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return std::nullopt;
-  }
-  bool hasResources = false;
-  auto resource = offline::FindVersionResource(offline::ByteView(bytes->data(), bytes->size()),
-                                               offline::kOfflineDefaultLanguage, &hasResources);
+  };
+  if (!fileName || !*fileName) return fail(ERROR_INVALID_PARAMETER, "no file name");
+  const std::u16string_view name(fileName, text::Length(fileName));
+  const auto bytes = offline::ReadImageFile(name, kMaxImageFileSize);
+  if (!bytes) return fail(ERROR_FILE_NOT_FOUND, why && offline::MapExisting(name) ? "cannot be read" : "file not found");
+  auto resource = offline::FindVersionResource(offline::ByteView(bytes->data(), bytes->size()));
   if (!resource) {
     // As Windows: an image with resources but no version resource reports the
     // missing type; anything else (not an image, no resource section) the
     // missing resource data. Wine reports the latter for both.
-    SetLastError(hasResources ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND);
-    return std::nullopt;
+    const offline::PeError error = resource.reason();
+    return fail(offline::HasResourceDirectory(error) ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_DATA_NOT_FOUND,
+                offline::Describe(error));
   }
-  return resource;
+  return std::move(*resource);
+}
+
+// A query on a caller's copy of the block, whose root wLength is the only
+// extent it carries.
+offline::Parsed<offline::VersionValue, offline::VersionQueryError> Query(const std::uint8_t* block,
+                                                                        std::u16string_view path) {
+  std::uint8_t head[2];
+  std::memcpy(head, block + offline::pe::version_node::kLength, sizeof head);
+  const std::size_t extent = offline::ByteView(head, sizeof head).u16At(0).value_or(0);
+  return offline::QueryVersionValue(offline::ByteView(block, extent), path);
 }
 
 }  // namespace
@@ -79,18 +93,27 @@ BOOL GetFileVersionInfoW(const WCHAR* fileName, DWORD, DWORD size, void* data) {
 BOOL VerQueryValueW(const void* block, const WCHAR* subBlock, void** buffer, UINT* length) {
   if (length) *length = 0;
   if (!block || !buffer) return FALSE;
-  // The root's wLength is the only extent a version block carries.
-  std::uint8_t head[2];
-  std::memcpy(head, block, 2);
-  const std::size_t extent = static_cast<std::size_t>(head[0] | (head[1] << 8));
   const auto* bytes = static_cast<const std::uint8_t*>(block);
-  const offline::ByteView view(bytes, extent);
   const std::u16string_view path = subBlock ? std::u16string_view(subBlock, text::Length(subBlock)) : u"";
-  const auto value = offline::QueryVersionValue(view, path);
+  const auto value = Query(bytes, path);
   if (!value) return FALSE;
   *buffer = const_cast<std::uint8_t*>(bytes + value->offset);
   if (length) *length = value->length;
   return TRUE;
+}
+
+// The reader's own steps (size, copy, fixed file information), each failure
+// with the reason the readers give.
+std::u16string WhyNoFileVersion(const char16_t* path) {
+  std::string why;
+  const auto resource = LoadVersionResource(path, &why);
+  if (!resource) return text::FromUtf8(why);
+  std::vector<std::uint8_t> block(resource->bytes.size());
+  const offline::ByteView bytes(resource->bytes.data(), resource->bytes.size());
+  if (!offline::CopyVersionBlock(bytes, block.data(), block.size())) return u"version resource too small";
+  const auto fixed = Query(block.data(), u"\\");
+  if (!fixed) return text::FromUtf8(offline::Describe(fixed.reason()));
+  return u"";
 }
 
 }  // namespace os

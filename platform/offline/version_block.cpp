@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/offline/pe_layout.h"
+
 namespace offline {
 namespace {
 
-constexpr std::uint64_t kHeaderSize = 6;  // wLength, wValueLength, wType
+namespace vn = pe::version_node;
+namespace ffi = pe::fixed_file_info;
 
 std::uint64_t Align4(std::uint64_t v) { return (v + 3) & ~std::uint64_t{3}; }
 
@@ -27,17 +30,17 @@ struct Node {
 
 // Parses the node at start, which must end at or before limit.
 std::optional<Node> ReadNode(ByteView block, std::uint64_t start, std::uint64_t limit) {
-  const auto wLength = block.u16At(start);
-  const auto wValueLength = block.u16At(start + 2);
-  const auto wType = block.u16At(start + 4);
+  const auto wLength = block.u16At(start + vn::kLength);
+  const auto wValueLength = block.u16At(start + vn::kValueLength);
+  const auto wType = block.u16At(start + vn::kType);
   if (!wLength || !wValueLength || !wType) return std::nullopt;
-  if (*wLength < kHeaderSize || start + *wLength > limit || !block.contains(start, *wLength)) return std::nullopt;
+  if (*wLength < vn::kHeaderSize || start + *wLength > limit || !block.contains(start, *wLength)) return std::nullopt;
   Node n;
   n.start = start;
   n.end = start + *wLength;
   n.valueLength = *wValueLength;
   n.type = *wType;
-  n.keyStart = start + kHeaderSize;
+  n.keyStart = start + vn::kHeaderSize;
   std::uint64_t at = n.keyStart;
   for (;;) {
     if (at + 2 > n.end) return std::nullopt;  // key not terminated inside the node
@@ -48,7 +51,7 @@ std::optional<Node> ReadNode(ByteView block, std::uint64_t start, std::uint64_t 
   }
   n.keyChars = (at - n.keyStart) / 2;
   n.valueStart = std::min(Align4(at + 2), n.end);
-  const std::uint64_t declared = std::uint64_t{n.valueLength} * (n.type ? 2 : 1);
+  const std::uint64_t declared = std::uint64_t{n.valueLength} * (n.type != vn::kTypeBinary ? 2 : 1);
   n.valueBytes = std::min(declared, n.end - n.valueStart);
   n.childrenStart = std::min(Align4(n.valueStart + declared), n.end);
   return n;
@@ -63,17 +66,18 @@ bool KeyEquals(ByteView block, const Node& n, std::u16string_view part) {
   return true;
 }
 
-std::optional<Node> FindChild(ByteView block, const Node& parent, std::u16string_view key) {
+Parsed<Node, VersionQueryError> FindChild(ByteView block, const Node& parent, std::u16string_view key) {
   std::uint64_t at = parent.childrenStart;
-  while (at + kHeaderSize <= parent.end) {
-    const auto wLength = block.u16At(at);
-    if (!wLength || *wLength == 0) return std::nullopt;
+  while (at + vn::kHeaderSize <= parent.end) {
+    const auto wLength = block.u16At(at + vn::kLength);
+    if (!wLength) return VersionQueryError::kBadNode;
+    if (*wLength == 0) break;
     const auto child = ReadNode(block, at, parent.end);
-    if (!child) return std::nullopt;
-    if (KeyEquals(block, *child, key)) return child;
+    if (!child) return VersionQueryError::kBadNode;
+    if (KeyEquals(block, *child, key)) return *child;
     at += Align4(*wLength);
   }
-  return std::nullopt;
+  return VersionQueryError::kNotFound;
 }
 
 std::vector<std::u16string_view> SplitPath(std::u16string_view path) {
@@ -100,27 +104,42 @@ bool HasTerminator(ByteView block, std::uint64_t from, std::uint64_t end) {
 
 }  // namespace
 
-std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_view path) {
-  const auto rootLength = block.u16At(0);
-  if (!rootLength) return std::nullopt;
-  auto node = ReadNode(block, 0, block.size());
-  if (!node) return std::nullopt;
+const char* Describe(VersionQueryError error) {
+  switch (error) {
+    case VersionQueryError::kBadRoot: return "damaged version block";
+    case VersionQueryError::kPathTooLong: return "query path too long";
+    case VersionQueryError::kNoFixedInfo: return "no fixed file information";
+    case VersionQueryError::kBadSignature: return "fixed file information without its signature";
+    case VersionQueryError::kNotFound: return "no such value";
+    case VersionQueryError::kBadNode: return "damaged version block entry";
+    case VersionQueryError::kNoValue: return "entry without a value";
+    case VersionQueryError::kUnterminatedText: return "unterminated text value";
+    case VersionQueryError::kValueOutsideNode: return "value runs past its entry";
+  }
+  return "unreadable";
+}
 
+Parsed<VersionValue, VersionQueryError> QueryVersionValue(ByteView block, std::u16string_view path) {
+  auto node = ReadNode(block, 0, block.size());
+  if (!node) return VersionQueryError::kBadRoot;
   const auto parts = SplitPath(path);
-  if (parts.size() > kMaxVersionPathParts) return std::nullopt;
+  if (parts.size() > kMaxVersionPathParts) return VersionQueryError::kPathTooLong;
   if (parts.empty()) {
-    if (node->valueBytes < kFixedFileInfoSize) return std::nullopt;
-    if (block.u32At(node->valueStart) != std::optional<std::uint32_t>(kFixedFileInfoSignature)) return std::nullopt;
+    if (node->valueBytes < ffi::kSize) return VersionQueryError::kNoFixedInfo;
+    if (block.u32At(node->valueStart + ffi::kSignature) != std::optional<std::uint32_t>(ffi::kSignatureValue)) {
+      return VersionQueryError::kBadSignature;
+    }
     return VersionValue{node->valueStart, node->valueLength};
   }
   for (std::u16string_view part : parts) {
-    node = FindChild(block, *node, part);
-    if (!node) return std::nullopt;
+    auto child = FindChild(block, *node, part);
+    if (!child) return child.reason();
+    node = *child;
   }
-  if (node->valueStart >= node->end) return std::nullopt;
+  if (node->valueStart >= node->end) return VersionQueryError::kNoValue;
   // Values below StringFileInfo are read as zero-terminated text whatever
   // their wType claims.
-  bool isText = node->type != 0;
+  bool isText = node->type != vn::kTypeBinary;
   if (parts.size() > 1 && parts[0].size() == 14) {
     isText = isText || std::equal(parts[0].begin(), parts[0].end(), u"StringFileInfo",
                                   [](char16_t a, char16_t b) { return FoldAZ(a) == FoldAZ(b); });
@@ -128,23 +147,23 @@ std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_vie
   if (isText) {
     // Text: a NUL must follow inside the node, and the length (in characters)
     // handed out never reaches past the node.
-    if (!HasTerminator(block, node->valueStart, node->end)) return std::nullopt;
+    if (!HasTerminator(block, node->valueStart, node->end)) return VersionQueryError::kUnterminatedText;
     const std::uint64_t room = (node->end - node->valueStart) / 2;
     return VersionValue{node->valueStart, static_cast<std::uint32_t>(std::min<std::uint64_t>(node->valueLength, room))};
   }
-  if (node->valueBytes < std::uint64_t{node->valueLength}) return std::nullopt;
+  if (node->valueBytes < std::uint64_t{node->valueLength}) return VersionQueryError::kValueOutsideNode;
   return VersionValue{node->valueStart, node->valueLength};
 }
 
 bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size) {
-  if (!out || size < kHeaderSize || resource.size() < 2) return false;
+  if (!out || size < vn::kHeaderSize || resource.size() < 2) return false;
   const std::size_t copied = std::min(size, resource.size());
   if (!resource.copyOut(0, out, copied)) return false;
-  const std::uint16_t rootLength = resource.u16At(0).value_or(0);
+  const std::uint16_t rootLength = resource.u16At(vn::kLength).value_or(0);
   if (rootLength > copied) {
     const auto clipped = static_cast<std::uint16_t>(std::min<std::size_t>(copied, 0xFFFF));
-    out[0] = static_cast<std::uint8_t>(clipped & 0xFF);
-    out[1] = static_cast<std::uint8_t>(clipped >> 8);
+    out[vn::kLength] = static_cast<std::uint8_t>(clipped & 0xFF);
+    out[vn::kLength + 1] = static_cast<std::uint8_t>(clipped >> 8);
   }
   return true;
 }

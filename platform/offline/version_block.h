@@ -8,12 +8,27 @@
 #include <string_view>
 
 #include "platform/offline/byte_view.h"
+#include "platform/offline/parsed.h"
 
 namespace offline {
 
-constexpr std::uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
-constexpr std::uint32_t kFixedFileInfoSize = 52;
 constexpr std::size_t kMaxVersionPathParts = 16;
+
+// Why a query found no value.
+enum class VersionQueryError {
+  kBadRoot,           // the root node's header, key or extent does not hold together
+  kPathTooLong,       // more than kMaxVersionPathParts parts
+  kNoFixedInfo,       // the root's value is too short for VS_FIXEDFILEINFO
+  kBadSignature,      // ... or does not start with its signature
+  kNotFound,          // no child with that key (a child list ends at wLength 0 too)
+  kBadNode,           // a node on the way runs past its parent or has no terminated key
+  kNoValue,           // the node ends before its value
+  kUnterminatedText,  // a text value with no NUL inside its node
+  kValueOutsideNode,  // a binary value runs past its node
+};
+
+// A few words for a person ("no fixed file information", ...).
+const char* Describe(VersionQueryError error);
 
 struct VersionValue {
   std::uint64_t offset;  // of the value, from the start of the block
@@ -22,7 +37,7 @@ struct VersionValue {
 
 // Finds the value that path names in block (which spans the root's wLength):
 //  - "" or "\" is the root's VS_FIXEDFILEINFO; its signature must be
-//    0xFEEF04BD and all 52 bytes must lie inside the block;
+//    0xFEEF04BD and all of it must lie inside the block;
 //  - otherwise the path is split on "\" (empty parts skipped) and each part
 //    names a child by its key, compared without regard to case (a-z) and with
 //    exact length. A child list ends at the parent's wLength or at a child with
@@ -31,7 +46,7 @@ struct VersionValue {
 // it inside its node, so a caller may read it as a zero-terminated string, and
 // its length (in characters) is cut to what the node holds. A binary value
 // must lie wholly inside its node.
-std::optional<VersionValue> QueryVersionValue(ByteView block, std::u16string_view path);
+Parsed<VersionValue, VersionQueryError> QueryVersionValue(ByteView block, std::u16string_view path);
 
 // Copies a version resource into a caller's buffer of `size` bytes as
 // GetFileVersionInfoW does, truncating when it is smaller. The root's wLength

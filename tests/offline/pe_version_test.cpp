@@ -1,81 +1,23 @@
-// Version resources read from PE bytes: files made by the fixture builder,
-// files with several languages, and damaged or hostile files, which must all
-// read as "no version" without reading outside their bytes.
+// Version resources found in PE bytes: files made by the fixture builder,
+// files with several languages, and damaged or hostile files, each refused
+// with its own reason and without reading outside their bytes.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/offline/pe_layout.h"
 #include "platform/offline/pe_resource.h"
-#include "platform/offline/version_block.h"
-#include "platform/os.h"
+#include "tests/offline/version_samples.h"
 #include "tools/lib/pe_builder.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using offline::ByteView;
-
-ByteView View(const Bytes& b) { return ByteView(b.data(), b.size()); }
-
-tools::VersionSpec SampleVersion(bool pe64 = false) {
-  tools::VersionSpec versionSpec;
-  versionSpec.fileVersion[0] = 7;
-  versionSpec.fileVersion[1] = 1;
-  versionSpec.fileVersion[2] = 12;
-  versionSpec.fileVersion[3] = 0;
-  versionSpec.productVersion[0] = 2;
-  versionSpec.productVersion[1] = 5;
-  versionSpec.productVersion[2] = 0;
-  versionSpec.productVersion[3] = 9;
-  versionSpec.strings = {{u"CompanyName", u"Halvorn Storage"}, {u"InternalName", u"elxstor.sys"}};
-  versionSpec.pe64 = pe64;
-  return versionSpec;
-}
-
-std::optional<Bytes> Resource(const Bytes& file) {
-  auto r = offline::FindVersionResource(View(file));
-  if (!r) return std::nullopt;
-  return r->bytes;
-}
-
-// The block as a caller's buffer holds it, queried through VerQueryValueW.
-std::optional<os::VS_FIXEDFILEINFO> Fixed(const Bytes& block) {
-  void* p = nullptr;
-  os::UINT len = 99;
-  if (!os::VerQueryValueW(block.data(), u"\\", &p, &len)) {
-    EXPECT_EQ(len, 0u);
-    return std::nullopt;
-  }
-  EXPECT_GE(len, sizeof(os::VS_FIXEDFILEINFO));
-  os::VS_FIXEDFILEINFO info;
-  std::memcpy(&info, p, sizeof info);
-  return info;
-}
-
-std::optional<std::u16string> Text(const Bytes& block, const char16_t* path) {
-  void* p = nullptr;
-  os::UINT len = 99;
-  if (!os::VerQueryValueW(block.data(), path, &p, &len)) {
-    EXPECT_EQ(len, 0u);
-    return std::nullopt;
-  }
-  const auto* begin = block.data();
-  const auto* at = static_cast<const std::uint8_t*>(p);
-  EXPECT_TRUE(at >= begin && at < begin + block.size());
-  std::u16string s;
-  for (std::size_t off = static_cast<std::size_t>(at - begin); off + 2 <= block.size(); off += 2) {
-    char16_t c;
-    std::memcpy(&c, begin + off, 2);
-    if (c == 0) return s;
-    s.push_back(c);
-  }
-  ADD_FAILURE() << "text not terminated inside the block";
-  return std::nullopt;
-}
+using namespace offline_test;
+using offline::PeError;
+namespace pe = offline::pe;
+namespace rs = offline::pe::resource;
 
 std::u16string VersionText(std::uint32_t ms, std::uint32_t ls) {
   std::string s = std::to_string(ms >> 16) + "." + std::to_string(ms & 0xFFFF) + "." + std::to_string(ls >> 16) + "." +
@@ -83,44 +25,53 @@ std::u16string VersionText(std::uint32_t ms, std::uint32_t ls) {
   return std::u16string(s.begin(), s.end());
 }
 
+// The reason the reader gives, or nothing when it finds a resource.
+std::optional<PeError> Rejection(const Bytes& file) {
+  const auto r = offline::FindVersionResource(View(file));
+  if (r) return std::nullopt;
+  return r.reason();
+}
+
+// Where a builder image keeps its headers, found as the reader finds them.
+struct HeaderOffsets {
+  std::size_t fileHeader, optionalHeader, sectionTable, resourceDirectory;
+  explicit HeaderOffsets(const Bytes& image) {
+    fileHeader = Get32(image, pe::kDosNewHeaderOffset) + pe::kNtSignatureSize;
+    optionalHeader = fileHeader + pe::file_header::kSize;
+    sectionTable = optionalHeader + Get16(image, fileHeader + pe::file_header::kSizeOfOptionalHeader);
+    const bool pe64 = Get16(image, optionalHeader) == pe::optional_header::kMagicPe32Plus;
+    resourceDirectory = optionalHeader + pe::optional_header::DataDirectory(pe::optional_header::NumberOfRvaAndSizes(pe64),
+                                                                            pe::optional_header::kResourceDirectoryIndex);
+  }
+};
+
 // --- hand-made resource sections, placed into a builder image -------------
 
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t Get32(const Bytes& b, std::size_t at) { return *ByteView(b.data(), b.size()).u32At(at); }
-std::uint16_t Get16(const Bytes& b, std::size_t at) { return *ByteView(b.data(), b.size()).u16At(at); }
-
-// A builder image whose .rsrc section (RVA 0x1000) holds `rsrc` instead.
-Bytes WithResourceSection(const Bytes& rsrc, bool pe64 = false) {
+// A builder image whose .rsrc section holds `rsrc` instead.
+Bytes WithResourceSection(const Bytes& rsrc) {
   tools::VersionSpec versionSpec;
-  versionSpec.pe64 = pe64;
   versionSpec.withVersionResource = false;
-  Bytes pe = tools::BuildVersionedPe(versionSpec);
-  const std::size_t fh = Get32(pe, 0x3C) + 4;
-  const std::size_t oh = fh + 20;
-  const std::size_t sh = oh + Get16(pe, fh + 16);
-  const std::size_t dir = oh + (pe64 ? 112 : 96) + 2 * 8;
+  Bytes image = tools::BuildVersionedPe(versionSpec);
+  const HeaderOffsets at(image);
+  namespace sh = pe::section_header;
   const std::uint32_t raw = static_cast<std::uint32_t>((rsrc.size() + 0x1FF) & ~std::size_t{0x1FF});
-  const std::uint32_t rawOffset = Get32(pe, sh + 20);
-  Put32(pe, dir + 4, static_cast<std::uint32_t>(rsrc.size()));
-  Put32(pe, sh + 8, static_cast<std::uint32_t>(rsrc.size()));
-  Put32(pe, sh + 16, raw);
-  pe.resize(rawOffset);
-  pe.insert(pe.end(), rsrc.begin(), rsrc.end());
-  pe.resize(rawOffset + raw, 0);
-  return pe;
+  const std::uint32_t rawOffset = Get32(image, at.sectionTable + sh::kPointerToRawData);
+  Put32(image, at.resourceDirectory + pe::optional_header::kDirectorySize, static_cast<std::uint32_t>(rsrc.size()));
+  Put32(image, at.sectionTable + sh::kVirtualSize, static_cast<std::uint32_t>(rsrc.size()));
+  Put32(image, at.sectionTable + sh::kSizeOfRawData, raw);
+  image.resize(rawOffset);
+  image.insert(image.end(), rsrc.begin(), rsrc.end());
+  image.resize(rawOffset + raw, 0);
+  return image;
 }
 
 struct RsrcWriter {
   Bytes b;
   std::size_t Dir(std::uint16_t named, std::uint16_t ids) {
     const std::size_t at = b.size();
-    b.resize(at + 16, 0);
-    b[at + 12] = static_cast<std::uint8_t>(named);
-    b[at + 13] = static_cast<std::uint8_t>(named >> 8);
-    b[at + 14] = static_cast<std::uint8_t>(ids);
-    b[at + 15] = static_cast<std::uint8_t>(ids >> 8);
+    b.resize(at + rs::kDirectorySize, 0);
+    Put16(b, at + rs::kNumberOfNamedEntries, named);
+    Put16(b, at + rs::kNumberOfIdEntries, ids);
     return at;
   }
   void U32(std::uint32_t v) {
@@ -129,25 +80,31 @@ struct RsrcWriter {
   }
 };
 
+// Offsets in MultiLanguageSection: three directories, each followed by its entries.
+constexpr std::size_t kTypes = 0;
+constexpr std::size_t kNames = rs::kDirectorySize + rs::kEntrySize;
+constexpr std::size_t kLanguages = 2 * kNames;
+constexpr std::size_t DataEntries(std::size_t languages) { return kLanguages + rs::kDirectorySize + rs::kEntrySize * languages; }
+
 // types -> RT_VERSION -> name 1 -> one entry per language, each with its block.
 Bytes MultiLanguageSection(const std::vector<std::pair<std::uint16_t, Bytes>>& langs) {
   RsrcWriter w;
   const auto n = static_cast<std::uint16_t>(langs.size());
   w.Dir(0, 1);
-  w.U32(16);
-  w.U32(0x80000000u | 0x18);
+  w.U32(rs::kTypeVersion);
+  w.U32(rs::kSubdirectory | kNames);
   w.Dir(0, 1);
-  w.U32(1);
-  w.U32(0x80000000u | 0x30);
+  w.U32(rs::kVersionInfoId);
+  w.U32(rs::kSubdirectory | kLanguages);
   w.Dir(0, n);
-  const std::size_t dataEntries = 0x30 + 16 + 8 * std::size_t{n};
+  const std::size_t dataEntries = DataEntries(n);
   for (std::size_t i = 0; i < n; ++i) {
     w.U32(langs[i].first);
-    w.U32(static_cast<std::uint32_t>(dataEntries + 16 * i));
+    w.U32(static_cast<std::uint32_t>(dataEntries + rs::kDataEntrySize * i));
   }
-  std::size_t blockAt = dataEntries + 16 * std::size_t{n};
+  std::size_t blockAt = dataEntries + rs::kDataEntrySize * n;
   for (const auto& [lang, block] : langs) {
-    w.U32(static_cast<std::uint32_t>(0x1000 + blockAt));
+    w.U32(static_cast<std::uint32_t>(tools::kResourceSectionRva + blockAt));  // RVA, size, code page, reserved
     w.U32(static_cast<std::uint32_t>(block.size()));
     w.U32(0);
     w.U32(0);
@@ -194,29 +151,6 @@ TEST(PeVersion, LargestVersionNumbers) {
   EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), u"65535.65535.65535.65535");
 }
 
-TEST(PeVersion, PathRules) {
-  const Bytes block = *Resource(tools::BuildVersionedPe(SampleVersion()));
-  EXPECT_TRUE(Fixed(block));
-  void* p = nullptr;
-  os::UINT len = 0;
-  EXPECT_TRUE(os::VerQueryValueW(block.data(), u"", &p, &len));          // empty path is the root
-  EXPECT_EQ(len, sizeof(os::VS_FIXEDFILEINFO));
-  EXPECT_EQ(Text(block, u"\\stringfileinfo\\040904b0\\COMPANYNAME"), u"Halvorn Storage");
-  EXPECT_EQ(Text(block, u"\\\\StringFileInfo\\\\040904B0\\CompanyName\\"), u"Halvorn Storage");
-  EXPECT_EQ(Text(block, u"StringFileInfo\\040904B0\\CompanyName"), u"Halvorn Storage");
-  EXPECT_FALSE(Text(block, u"\\StringFileInfo\\040904B0\\CompanyNam"));   // exact length
-  EXPECT_FALSE(Text(block, u"\\StringFileInfo\\040904B0\\CompanyNameX"));
-  EXPECT_FALSE(Text(block, u"\\StringFileInfo\\040904B0\\ProductName"));
-  EXPECT_FALSE(Text(block, u"\\StringFileInfo\\0409\\CompanyName"));
-  // The translation list is a binary value: language, then code page.
-  ASSERT_TRUE(os::VerQueryValueW(block.data(), u"\\VarFileInfo\\Translation", &p, &len));
-  EXPECT_EQ(len, 4u);
-  std::uint8_t t[4];
-  std::memcpy(t, p, 4);
-  EXPECT_EQ(t[0] | (t[1] << 8), 0x0409);
-  EXPECT_EQ(t[2] | (t[3] << 8), 1200);
-}
-
 TEST(PeVersion, GermanStringTableIsNotTheUsEnglishOne) {
   tools::VersionSpec versionSpec = SampleVersion();
   versionSpec.language = 0x0407;
@@ -227,20 +161,27 @@ TEST(PeVersion, GermanStringTableIsNotTheUsEnglishOne) {
   EXPECT_EQ(Text(*block, u"\\StringFileInfo\\040704B0\\CompanyName"), u"Halvorn Storage");
 }
 
-TEST(PeVersion, NoVersionResource) {
-  bool hasResources = false;
-  for (bool pe64 : {false, true}) {
-    tools::VersionSpec versionSpec = SampleVersion(pe64);
-    versionSpec.withVersionResource = false;
-    const Bytes file = tools::BuildVersionedPe(versionSpec);
-    EXPECT_FALSE(offline::FindVersionResource(View(file), 0x0409, &hasResources));
-    EXPECT_TRUE(hasResources);  // an empty resource directory is still one
-  }
-  const std::string textFile = "This is not a program.\r\n";
-  const Bytes text(textFile.begin(), textFile.end());
-  EXPECT_FALSE(offline::FindVersionResource(View(text), 0x0409, &hasResources));
-  EXPECT_FALSE(hasResources);
-  EXPECT_FALSE(Resource(Bytes()));
+TEST(PeVersion, FilesWithoutAVersionResource) {
+  tools::VersionSpec stripped = SampleVersion();
+  stripped.withVersionResource = false;
+  tools::VersionSpec stripped64 = SampleVersion(true);
+  stripped64.withVersionResource = false;
+  const std::string text = "This is not a program.\r\n";
+  const struct {
+    const char* name;
+    Bytes file;
+    PeError reason;
+  } cases[] = {
+      {"empty resource directory, PE32", tools::BuildVersionedPe(stripped), PeError::kNoVersionResource},
+      {"empty resource directory, PE32+", tools::BuildVersionedPe(stripped64), PeError::kNoVersionResource},
+      {"text file", Bytes(text.begin(), text.end()), PeError::kNotPe},
+      {"empty file", Bytes(), PeError::kNotPe},
+      {"MZ alone", Bytes{'M', 'Z'}, PeError::kTruncated},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Rejection(c.file), c.reason) << c.name;
+  // An empty resource directory is still one: Windows reports the missing type.
+  EXPECT_TRUE(offline::HasResourceDirectory(PeError::kNoVersionResource));
+  EXPECT_FALSE(offline::HasResourceDirectory(PeError::kNotPe));
 }
 
 TEST(PeVersion, LanguageChoice) {
@@ -273,169 +214,109 @@ TEST(PeVersion, EveryTruncationOfARealFile) {
   for (bool pe64 : {false, true}) {
     const Bytes file = tools::BuildVersionedPe(SampleVersion(pe64));
     // The image is only whole when every section's raw data is in the file.
-    const std::size_t end = file.size();
     for (std::size_t len = 0; len <= file.size(); ++len) {
       // An exact-size heap copy lets the address sanitizer see any overread.
       const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(len));
-      const auto r = Resource(cut);
-      ASSERT_EQ(r.has_value(), len >= end) << "length " << len;
-      if (r) {
-        EXPECT_TRUE(Fixed(*r));
+      const auto r = offline::FindVersionResource(View(cut));
+      if (len == file.size()) {
+        ASSERT_TRUE(r);
+        EXPECT_TRUE(Fixed(r->bytes));
+      } else {
+        ASSERT_FALSE(r) << "length " << len;
+        ASSERT_EQ(r.reason(), len < 2 ? PeError::kNotPe : PeError::kTruncated) << "length " << len;
       }
     }
   }
 }
 
+struct Patch {
+  const char* name;
+  std::size_t at;
+  std::uint32_t value;
+  std::optional<PeError> reason;  // nothing: still read
+};
+
 TEST(PeVersion, HostileResourceDirectories) {
   // The type directory names itself as the subdirectory for every level.
   RsrcWriter cycle;
   cycle.Dir(0, 2);
-  cycle.U32(1);
-  cycle.U32(0x80000000u);
-  cycle.U32(16);
-  cycle.U32(0x80000000u);
-  EXPECT_FALSE(Resource(WithResourceSection(cycle.b)));
+  cycle.U32(rs::kVersionInfoId);
+  cycle.U32(rs::kSubdirectory | kTypes);
+  cycle.U32(rs::kTypeVersion);
+  cycle.U32(rs::kSubdirectory | kTypes);
+  EXPECT_EQ(Rejection(WithResourceSection(cycle.b)), PeError::kBadVersionEntry);
 
-  // Entry counts far beyond the section.
-  RsrcWriter huge;
+  RsrcWriter huge;  // entry counts far beyond the section
   huge.Dir(0xFFFF, 0xFFFF);
-  huge.U32(16);
-  huge.U32(0x80000000u | 0x18);
-  EXPECT_FALSE(Resource(WithResourceSection(huge.b)));
+  huge.U32(rs::kTypeVersion);
+  huge.U32(rs::kSubdirectory | kNames);
+  EXPECT_EQ(Rejection(WithResourceSection(huge.b)), PeError::kBadResourceDirectory);
 
   // Subdirectory offsets and data RVAs past the end, data sizes near 4 GB.
-  const Bytes good = BlockFor(0x0409, 1);
-  Bytes section = MultiLanguageSection({{0x0409, good}});
+  const Bytes section = MultiLanguageSection({{0x0409, BlockFor(0x0409, 1)}});
   ASSERT_TRUE(Resource(WithResourceSection(section)));
-  struct Patch {
-    std::size_t at;
-    std::uint32_t value;
-  } patches[] = {
-      {0x14, 0xFFFFFFFFu}, {0x14, 0x80000000u | 0x7FFFFFF0u}, {0x2C, 0x80001000u}, {0x44, 0x7FFFFFFFu},
-      {0x44, 0x80000000u | 0x30},  // the language entry points back at its own directory
-      {0x48, 0xFFFFFFF0u}, {0x48, 0x00000000u}, {0x4C, 0xFFFFFFFFu}, {0x4C, 0xFFFFFFF0u}, {0x4C, 0x00010001u},
-      {0x4C, 0u},
+  const std::size_t typeTarget = rs::Entry(kTypes, 0) + rs::kEntryTarget;
+  const std::size_t nameTarget = rs::Entry(kNames, 0) + rs::kEntryTarget;
+  const std::size_t languageTarget = rs::Entry(kLanguages, 0) + rs::kEntryTarget;
+  const std::size_t dataRva = DataEntries(1) + rs::kDataRva;
+  const std::size_t dataSize = DataEntries(1) + rs::kDataSize;
+  const Patch patches[] = {
+      {"names far away", typeTarget, 0xFFFFFFFFu, PeError::kBadVersionEntry},
+      {"names near 2 GB", typeTarget, rs::kSubdirectory | 0x7FFFFFF0u, PeError::kBadVersionEntry},
+      {"RT_VERSION is a leaf", typeTarget, kNames, PeError::kBadVersionEntry},
+      {"languages past the section", nameTarget, rs::kSubdirectory | 0x1000u, PeError::kBadVersionEntry},
+      {"data entry far away", languageTarget, 0x7FFFFFFFu, PeError::kBadVersionEntry},
+      {"language points back at its directory", languageTarget, rs::kSubdirectory | kLanguages,
+       PeError::kBadVersionEntry},
+      {"data at the top of the address space", dataRva, 0xFFFFFFF0u, PeError::kBadVersionEntry},
+      {"data at RVA 0", dataRva, 0u, PeError::kBadVersionEntry},
+      {"size 4 GB", dataSize, 0xFFFFFFFFu, PeError::kBadVersionSize},
+      {"size near 4 GB", dataSize, 0xFFFFFFF0u, PeError::kBadVersionSize},
+      {"size over 64 KB", dataSize, 0x00010001u, PeError::kBadVersionSize},
+      {"size 0", dataSize, 0u, PeError::kBadVersionSize},
   };
   for (const Patch& p : patches) {
     Bytes s = section;
     Put32(s, p.at, p.value);
-    EXPECT_FALSE(Resource(WithResourceSection(s))) << std::hex << p.at << " = " << p.value;
+    EXPECT_EQ(Rejection(WithResourceSection(s)), p.reason) << p.name;
   }
+  RsrcWriter noVersion;  // a resource directory with only an icon type
+  noVersion.Dir(0, 1);
+  noVersion.U32(3);
+  noVersion.U32(rs::kSubdirectory | kNames);
+  noVersion.Dir(0, 0);
+  EXPECT_EQ(Rejection(WithResourceSection(noVersion.b)), PeError::kNoVersionResource);
 }
 
 TEST(PeVersion, HostileHeaders) {
   const Bytes file = tools::BuildVersionedPe(SampleVersion());
-  const std::size_t fh = Get32(file, 0x3C) + 4;
-  const std::size_t oh = fh + 20;
-  const std::size_t sh = oh + Get16(file, fh + 16);
-  struct Patch {
-    std::size_t at;
-    std::uint32_t value;
-  } patches[] = {
-      {0x3C, 0xFFFFFFF0u},            // e_lfanew past the end
-      {fh + 2, 0xFFFFu},              // section count (16-bit field; upper half spills harmlessly)
-      {fh + 16, 0xFFFFu},             // optional header size sends the section table away
-      {oh + 92, 2u},                  // no resource directory slot
-      {oh, 0x0107u},                  // unknown optional header magic
-      {sh + 8, 0xFFFFFFFFu},          // virtual size near 4 GB (resource still inside the raw data)
-      {sh + 16, 0xFFFFFFF0u},         // raw size near 4 GB
-      {sh + 20, 0xFFFFFF00u},         // raw data past the end
-      {sh + 12, 0xFFFFF000u},         // section at the top of the address space
+  const HeaderOffsets at(file);
+  namespace fh = pe::file_header;
+  namespace oh = pe::optional_header;
+  namespace sh = pe::section_header;
+  const Patch patches[] = {
+      {"e_lfanew past the end", pe::kDosNewHeaderOffset, 0xFFFFFFF0u, PeError::kTruncated},
+      {"no PE signature", at.fileHeader - pe::kNtSignatureSize, 0x00004551u, PeError::kNotPe},
+      // a 16-bit field: the upper half spills harmlessly into the time stamp
+      {"65535 sections", at.fileHeader + fh::kNumberOfSections, 0xFFFFu, PeError::kBadSectionTable},
+      {"no sections", at.fileHeader + fh::kNumberOfSections, 0u, PeError::kBadSectionTable},
+      {"optional header size sends the section table away", at.fileHeader + fh::kSizeOfOptionalHeader, 0xFFFFu,
+       PeError::kTruncated},
+      {"no resource directory slot", at.optionalHeader + oh::kNumberOfRvaAndSizes32, 2u, PeError::kNoResources},
+      {"resource directory slot beyond the optional header", at.fileHeader + fh::kSizeOfOptionalHeader, 0x70u,
+       PeError::kNoResources},
+      {"empty resource directory entry", at.resourceDirectory + oh::kDirectorySize, 0u, PeError::kNoResources},
+      {"unknown optional header magic", at.optionalHeader + oh::kMagic, 0x0107u, PeError::kUnknownFormat},
+      {"virtual size near 4 GB only adds zeros", at.sectionTable + sh::kVirtualSize, 0xFFFFFFFFu, std::nullopt},
+      {"raw size near 4 GB", at.sectionTable + sh::kSizeOfRawData, 0xFFFFFFF0u, PeError::kTruncated},
+      {"raw data past the end", at.sectionTable + sh::kPointerToRawData, 0xFFFFFF00u, PeError::kTruncated},
+      {"section at the top of the address space", at.sectionTable + sh::kVirtualAddress, 0xFFFFF000u,
+       PeError::kBadResourceDirectory},
   };
   for (const Patch& p : patches) {
     Bytes f = file;
     Put32(f, p.at, p.value);
-    const auto r = Resource(f);
-    if (p.at == sh + 8) {
-      // A larger virtual size only adds zeros past the raw data.
-      EXPECT_TRUE(r);
-    } else {
-      EXPECT_FALSE(r) << std::hex << p.at << " = " << p.value;
-    }
-  }
-}
-
-TEST(PeVersion, HostileVersionBlocks) {
-  const Bytes good = *Resource(tools::BuildVersionedPe(SampleVersion()));
-  auto sfi = [&](const Bytes& b) {
-    const std::u16string key = u"StringFileInfo";
-    Bytes k;
-    for (char16_t c : key) {
-      k.push_back(static_cast<std::uint8_t>(c));
-      k.push_back(0);
-    }
-    return static_cast<std::size_t>(std::search(b.begin(), b.end(), k.begin(), k.end()) - b.begin()) - 6;
-  };
-  const char16_t* company = u"\\StringFileInfo\\040904B0\\CompanyName";
-
-  Bytes b = good;  // a child with wLength 0 ends the list: strings gone, fixed info kept
-  b[sfi(b)] = b[sfi(b) + 1] = 0;
-  EXPECT_TRUE(Fixed(b));
-  EXPECT_FALSE(Text(b, company));
-
-  b = good;  // root wLength 0 or too short for a header
-  b[0] = b[1] = 0;
-  EXPECT_FALSE(Fixed(b));
-  b[0] = 5;
-  EXPECT_FALSE(Fixed(b));
-  EXPECT_FALSE(Text(b, company));
-
-  b = good;  // wrong signature
-  b[40] ^= 0xFF;
-  EXPECT_FALSE(Fixed(b));
-
-  b = good;  // root ends inside the fixed info
-  b[0] = 60;
-  b[1] = 0;
-  EXPECT_FALSE(Fixed(b));
-
-  b = good;  // a child longer than its parent
-  b[sfi(b)] = b[sfi(b) + 1] = 0xFF;
-  EXPECT_FALSE(Text(b, company));
-
-  // A string whose text has no terminator before its node ends, and whose
-  // declared length runs far past it.
-  const std::u16string value = u"Halvorn Storage";
-  Bytes v;
-  for (char16_t c : value) {
-    v.push_back(static_cast<std::uint8_t>(c));
-    v.push_back(0);
-  }
-  b = good;
-  const std::size_t textAt = static_cast<std::size_t>(std::search(b.begin(), b.end(), v.begin(), v.end()) - b.begin());
-  b[textAt + v.size()] = 'x';                 // overwrite the NUL ...
-  b[textAt + v.size() + 1] = 0;
-  const std::size_t node = textAt - 32;  // header and "CompanyName" + NUL, padded to 4
-  ASSERT_EQ(Get16(b, node + 4), 1u);
-  Put32(b, node, static_cast<std::uint32_t>(textAt + v.size() + 2 - node) | (0xFFFFu << 16));  // ... and end there
-  EXPECT_FALSE(Text(b, company));
-  EXPECT_TRUE(Text(b, u"\\StringFileInfo\\040904B0\\InternalName"));
-  // The same string claiming to be binary is still only handed out with its NUL.
-  for (std::uint16_t type : {0x0000, 0x0201}) {
-    Bytes c = b;
-    c[node + 4] = static_cast<std::uint8_t>(type);
-    c[node + 5] = static_cast<std::uint8_t>(type >> 8);
-    Put32(c, node, static_cast<std::uint32_t>(textAt + v.size() + 2 - node) | (8u << 16));
-    EXPECT_FALSE(Text(c, company)) << type;
-  }
-}
-
-TEST(PeVersion, CopyIntoBuffersOfEverySize) {
-  const Bytes resource = *Resource(tools::BuildVersionedPe(SampleVersion()));
-  const ByteView view = View(resource);
-  for (std::size_t size = 0; size <= resource.size() + 8; ++size) {
-    Bytes buffer(size);
-    const bool copied = offline::CopyVersionBlock(view, buffer.data(), size);
-    ASSERT_EQ(copied, size >= 6) << size;
-    if (!copied) continue;
-    // Queries on a cut copy stay inside it and find only what was copied whole.
-    const bool whole = size >= resource.size();
-    EXPECT_EQ(Fixed(buffer).has_value(), size >= 40 + 52) << size;  // header, key, fixed info
-    if (whole) {
-      EXPECT_EQ(Text(buffer, u"\\StringFileInfo\\040904B0\\InternalName"), u"elxstor.sys");
-    } else {
-      EXPECT_LE(Get16(buffer, 0), size);
-    }
+    EXPECT_EQ(Rejection(f), p.reason) << p.name;
   }
 }
 

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/codecs.h"
+#include "platform/offline/reg_export.h"
 #include "platform/offline/registry_load.h"
 #include "platform/os.h"
+#include "platform/text.h"
 #include "tools/lib/registry_content.h"
 
 namespace {
@@ -43,12 +46,27 @@ Bytes Ansi(const std::string& s) { return Bytes(s.begin(), s.end()); }
 Bytes Utf16(const std::u16string& s, bool bom) {
   Bytes out;
   if (bom) out = {0xFF, 0xFE};
-  for (char16_t c : s) {
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
+  const Bytes units = codecs::EncodeUtf16Le(s);
+  out.insert(out.end(), units.begin(), units.end());
   return out;
 }
+
+// What the parser hands over, one text line per event.
+class Recorder : public offline::RegExportSink {
+ public:
+  std::vector<std::string> events;
+  std::vector<std::pair<std::size_t, offline::RegLineError>> problems;
+
+  void Key(std::u16string_view path, bool remove) override {
+    events.push_back((remove ? "delete " : "key ") + text::ToUtf8(path));
+  }
+  void NoKey() override { events.push_back("no key"); }
+  void Value(std::u16string_view name, std::uint32_t type, Bytes data) override {
+    events.push_back("value " + text::ToUtf8(name) + " " + std::to_string(type) + " " + std::to_string(data.size()));
+  }
+  void RemoveValue(std::u16string_view name) override { events.push_back("remove " + text::ToUtf8(name)); }
+  void Problem(std::size_t line, offline::RegLineError error) override { problems.emplace_back(line, error); }
+};
 
 // The value's bytes, or an empty optional-like marker when the key or value is missing.
 bool Query(const char16_t* key, const char16_t* name, Bytes* data, os::DWORD* type = nullptr) {
@@ -109,6 +127,68 @@ TEST(RegExport, WriterOutputReadsBackInBothEncodings) {
       EXPECT_EQ(Text(d), u"default");
     }
   }
+}
+
+TEST(RegExport, SkippedLinesSayWhy) {
+  using E = offline::RegLineError;
+  const struct {
+    const char* line;
+    E reason;
+  } cases[] = {
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\A", E::kMalformedKeyLine},
+      {"[HKEY_CURRENT_USER\\Software]", E::kKeyOutsideLocalMachine},
+      {"[HKEY_LOCAL_MACHINEX\\Software]", E::kKeyOutsideLocalMachine},
+      {"[-HKEY_LOCAL_MACHINE]", E::kDeleteLocalMachine},
+      {"[-HKLM\\]", E::kDeleteLocalMachine},
+      {"\"name=1", E::kUnterminatedValueName},
+      {"name=1", E::kUnrecognisedLine},
+      {"\"name\" 1", E::kMissingEquals},
+      {"@", E::kMissingEquals},
+      {"\"x\"=dword:123456789", E::kMalformedValueData},
+      {"\"x\"=dword:", E::kMalformedValueData},
+      {"\"x\"=dword:12g", E::kMalformedValueData},
+      {"\"x\"=hex:01,zz", E::kMalformedValueData},
+      {"\"x\"=hex:01;02", E::kMalformedValueData},
+      {"\"x\"=hex():01", E::kMalformedValueData},
+      {"\"x\"=hex(123456789):01", E::kMalformedValueData},
+      {"\"x\"=\"open", E::kMalformedValueData},
+      {"\"x\"=\"text\" tail", E::kMalformedValueData},
+      {"\"x\"=qword:1", E::kMalformedValueData},
+  };
+  for (const auto& c : cases) {
+    Recorder r;
+    offline::ParseRegExport(Ansi(std::string("REGEDIT4\r\n") + c.line + "\r\n"), r);
+    ASSERT_EQ(r.problems.size(), 1u) << c.line;
+    EXPECT_EQ(r.problems[0].first, 2u) << c.line;
+    EXPECT_EQ(r.problems[0].second, c.reason) << c.line;
+  }
+  Recorder r;
+  offline::ParseRegExport(Ansi("REGEDIT 4\r\n"), r);
+  ASSERT_EQ(r.problems.size(), 1u);
+  EXPECT_EQ(r.problems[0], std::make_pair(std::size_t{1}, E::kNotAnExportHeader));
+}
+
+TEST(RegExport, LinesReachTheSinkInFileOrder) {
+  Recorder r;
+  offline::ParseRegExport(Ansi("REGEDIT4\r\n"
+                               "[HKLM\\SOFTWARE\\A]\r\n"
+                               "\"s\"=\"ab\"\r\n"
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B\r\n"  // malformed: A stays in force
+                               "@=dword:1\r\n"
+                               "; comment\r\n"
+                               "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\C]\r\n"
+                               "\"gone\"=-\r\n"
+                               "[HKEY_USERS\\x]\r\n"
+                               "\"m\"=hex(7):41,00,\\\r\n"
+                               "  00,00\r\n"
+                               "[HKEY_LOCAL_MACHINE]\r\n"),
+                          r);
+  const std::vector<std::string> expected = {"key \\SOFTWARE\\A", "value s 1 6", "value  4 4", "delete \\SOFTWARE\\C",
+                                             "remove gone",          "no key",      "value m 7 4", "key "};
+  EXPECT_EQ(r.events, expected);
+  ASSERT_EQ(r.problems.size(), 2u);
+  EXPECT_EQ(r.problems[0], std::make_pair(std::size_t{4}, offline::RegLineError::kMalformedKeyLine));
+  EXPECT_EQ(r.problems[1], std::make_pair(std::size_t{9}, offline::RegLineError::kKeyOutsideLocalMachine));
 }
 
 TEST(RegExport, BrokenLinesAreReportedAndSkipped) {

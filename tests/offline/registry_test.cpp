@@ -173,19 +173,11 @@ TEST(OfflineRegistry, TruncatedOrDirtyHivesReadWithoutCrashing) {
       os::RegQueryValueExW(key.h, u"ImagePath", nullptr, nullptr, nullptr, &size);
     }
   }
-  std::vector<char> dirty = whole;
-  dirty[4] = static_cast<char>(dirty[4] + 1);  // primary sequence number ahead of the secondary
-  std::uint32_t sum = 0;                        // keep the base block's checksum valid
-  for (int i = 0; i < 0x1FC; i += 4) {
-    sum ^= static_cast<std::uint32_t>(static_cast<unsigned char>(dirty[i])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(dirty[i + 1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(dirty[i + 2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(dirty[i + 3])) << 24;
-  }
-  for (int i = 0; i < 4; ++i) dirty[0x1FC + i] = static_cast<char>(sum >> (8 * i));
+  std::vector<std::uint8_t> dirty(whole.begin(), whole.end());
+  ASSERT_TRUE(tools::MarkHiveDirty(&dirty));
   {
     std::ofstream out(image.System(), std::ios::binary | std::ios::trunc);
-    out.write(dirty.data(), static_cast<std::streamsize>(dirty.size()));
+    out.write(reinterpret_cast<const char*>(dirty.data()), static_cast<std::streamsize>(dirty.size()));
   }
   std::string warnings;
   offline::LoadRegistryFiles(image.System(), std::nullopt, {}, &warnings);

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/offline/hive_layout.h"
 #include "platform/offline/reg_tree.h"
 #include "platform/text.h"
 #include "tools/lib/registry_content.h"
@@ -140,6 +141,19 @@ bool WriteHives(const RegistryContent& content, const std::string& templateHive,
     }
   }
   return system.Commit(error) && software.Commit(error);
+}
+
+bool MarkHiveDirty(std::vector<std::uint8_t>* hive) {
+  namespace h = offline::hive;
+  const offline::ByteView view(hive->data(), hive->size());
+  const auto secondary = view.u32At(h::kSecondarySequence);
+  if (!secondary || !view.contains(0, h::kBaseBlockSize)) return false;
+  auto put32 = [hive](std::uint64_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) (*hive)[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(h::kPrimarySequence, *secondary + 1);
+  put32(h::kChecksum, *h::BaseBlockChecksum(view));
+  return true;
 }
 
 }  // namespace tools

@@ -7,12 +7,22 @@
 
 #include <cstdio>
 
+#include "platform/codecs.h"
+#include "platform/offline/pe_layout.h"
+
 namespace tools {
 namespace {
 
+namespace pe = offline::pe;
+namespace fh = pe::file_header;
+namespace oh = pe::optional_header;
+namespace sh = pe::section_header;
+namespace rs = pe::resource;
+namespace vn = pe::version_node;
+namespace ffi = pe::fixed_file_info;
+
 constexpr std::uint32_t kFileAlignment = 0x200;
 constexpr std::uint32_t kSectionAlignment = 0x1000;
-constexpr std::uint32_t kRsrcRva = 0x1000;
 constexpr std::uint32_t kPeOffset = 0x80;
 
 using Bytes = std::vector<std::uint8_t>;
@@ -35,10 +45,6 @@ void Append16(Bytes& b, std::uint16_t v) {
   b.push_back(static_cast<std::uint8_t>(v));
   b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void Append32(Bytes& b, std::uint32_t v) {
-  Append16(b, static_cast<std::uint16_t>(v));
-  Append16(b, static_cast<std::uint16_t>(v >> 16));
-}
 void Pad4(Bytes& b) {
   while (b.size() % 4) b.push_back(0);
 }
@@ -47,18 +53,18 @@ void Pad4(Bytes& b) {
 // 4-aligned relative to the node's start (nodes themselves start 4-aligned).
 Bytes Node(const std::u16string& key, std::uint16_t type, const Bytes& value, std::uint16_t valueLength,
            const std::vector<Bytes>& children) {
-  Bytes b(6, 0);
-  for (char16_t c : key) Append16(b, c);
-  Append16(b, 0);
+  Bytes b(vn::kHeaderSize, 0);
+  const Bytes keyBytes = codecs::EncodeUtf16Le(key, true);
+  b.insert(b.end(), keyBytes.begin(), keyBytes.end());
   Pad4(b);
   b.insert(b.end(), value.begin(), value.end());
   for (const Bytes& child : children) {
     Pad4(b);
     b.insert(b.end(), child.begin(), child.end());
   }
-  Put16(b, 0, static_cast<std::uint16_t>(b.size()));
-  Put16(b, 2, valueLength);
-  Put16(b, 4, type);
+  Put16(b, vn::kLength, static_cast<std::uint16_t>(b.size()));
+  Put16(b, vn::kValueLength, valueLength);
+  Put16(b, vn::kType, type);
   return b;
 }
 
@@ -67,51 +73,54 @@ std::uint32_t Join(const std::uint16_t (&v)[4], int high) {
 }
 
 Bytes VersionBlock(const VersionSpec& versionSpec) {
-  Bytes fixed;
-  Append32(fixed, 0xFEEF04BD);                 // dwSignature
-  Append32(fixed, 0x00010000);                 // dwStrucVersion
-  Append32(fixed, Join(versionSpec.fileVersion, 0));
-  Append32(fixed, Join(versionSpec.fileVersion, 2));
-  Append32(fixed, Join(versionSpec.productVersion, 0));
-  Append32(fixed, Join(versionSpec.productVersion, 2));
-  Append32(fixed, 0x3F);                       // dwFileFlagsMask
-  Append32(fixed, 0);                          // dwFileFlags
-  Append32(fixed, 0x00040004);                 // dwFileOS: VOS_NT_WINDOWS32
-  Append32(fixed, 3);                          // dwFileType: VFT_DRV
-  Append32(fixed, 0);                          // dwFileSubtype
-  Append32(fixed, 0);                          // dwFileDateMS
-  Append32(fixed, 0);                          // dwFileDateLS
+  Bytes fixed(ffi::kSize, 0);
+  Put32(fixed, ffi::kSignature, ffi::kSignatureValue);
+  Put32(fixed, ffi::kStrucVersion, 0x00010000);
+  Put32(fixed, ffi::kFileVersionMS, Join(versionSpec.fileVersion, 0));
+  Put32(fixed, ffi::kFileVersionLS, Join(versionSpec.fileVersion, 2));
+  Put32(fixed, ffi::kProductVersionMS, Join(versionSpec.productVersion, 0));
+  Put32(fixed, ffi::kProductVersionLS, Join(versionSpec.productVersion, 2));
+  Put32(fixed, ffi::kFileFlagsMask, 0x3F);
+  Put32(fixed, ffi::kFileOS, 0x00040004);  // VOS_NT_WINDOWS32
+  Put32(fixed, ffi::kFileType, 3);         // VFT_DRV
 
   std::vector<Bytes> strings;
   for (const auto& [name, value] : versionSpec.strings) {
-    Bytes text;
-    for (char16_t c : value) Append16(text, c);
-    Append16(text, 0);
-    strings.push_back(Node(name, 1, text, static_cast<std::uint16_t>(value.size() + 1), {}));
+    strings.push_back(Node(name, vn::kTypeText, codecs::EncodeUtf16Le(value, true),
+                           static_cast<std::uint16_t>(value.size() + 1), {}));
   }
   char table[9];
   std::snprintf(table, sizeof table, "%04X%04X", static_cast<unsigned>(versionSpec.language),
                 static_cast<unsigned>(versionSpec.codePage));
   const std::u16string tableKey(table, table + 8);
-  const Bytes stringTable = Node(tableKey, 1, {}, 0, strings);
-  const Bytes stringFileInfo = Node(u"StringFileInfo", 1, {}, 0, {stringTable});
+  const Bytes stringTable = Node(tableKey, vn::kTypeText, {}, 0, strings);
+  const Bytes stringFileInfo = Node(u"StringFileInfo", vn::kTypeText, {}, 0, {stringTable});
 
   Bytes translation;
   Append16(translation, versionSpec.language);
   Append16(translation, versionSpec.codePage);
-  const Bytes var = Node(u"Translation", 0, translation, 4, {});
-  const Bytes varFileInfo = Node(u"VarFileInfo", 1, {}, 0, {var});
+  const Bytes var = Node(u"Translation", vn::kTypeBinary, translation, 4, {});
+  const Bytes varFileInfo = Node(u"VarFileInfo", vn::kTypeText, {}, 0, {var});
 
-  return Node(u"VS_VERSION_INFO", 0, fixed, static_cast<std::uint16_t>(fixed.size()), {stringFileInfo, varFileInfo});
+  return Node(u"VS_VERSION_INFO", vn::kTypeBinary, fixed, static_cast<std::uint16_t>(fixed.size()),
+              {stringFileInfo, varFileInfo});
 }
 
 // A resource directory header with `ids` id entries and no named ones.
 void AppendDirectory(Bytes& b, std::uint16_t ids) {
-  for (int i = 0; i < 12; ++i) b.push_back(0);  // characteristics, time stamp, version
-  Append16(b, 0);
-  Append16(b, ids);
+  const std::size_t at = b.size();
+  b.resize(at + rs::kDirectorySize, 0);
+  Put16(b, at + rs::kNumberOfIdEntries, ids);
 }
 
+void AppendEntry(Bytes& b, std::uint32_t name, std::uint32_t target) {
+  const std::size_t at = b.size();
+  b.resize(at + rs::kEntrySize, 0);
+  Put32(b, at + rs::kEntryName, name);
+  Put32(b, at + rs::kEntryTarget, target);
+}
+
+// Types, names and languages, one entry each, then the data entry and the block.
 Bytes ResourceSection(const VersionSpec& versionSpec) {
   Bytes r;
   if (!versionSpec.withVersionResource) {
@@ -119,21 +128,58 @@ Bytes ResourceSection(const VersionSpec& versionSpec) {
     return r;
   }
   const Bytes block = VersionBlock(versionSpec);
-  AppendDirectory(r, 1);                 // types, at 0x00
-  Append32(r, 16);                       // RT_VERSION
-  Append32(r, 0x80000000u | 0x18);
-  AppendDirectory(r, 1);                 // names, at 0x18
-  Append32(r, 1);
-  Append32(r, 0x80000000u | 0x30);
-  AppendDirectory(r, 1);                 // languages, at 0x30
-  Append32(r, versionSpec.language);
-  Append32(r, 0x48);                     // data entry
-  Append32(r, kRsrcRva + 0x58);          // data entry, at 0x48: RVA, size, code page, reserved
-  Append32(r, static_cast<std::uint32_t>(block.size()));
-  Append32(r, 0);
-  Append32(r, 0);
-  r.insert(r.end(), block.begin(), block.end());  // at 0x58
+  constexpr std::uint32_t kLevel = rs::kDirectorySize + rs::kEntrySize;  // one directory with one entry
+  constexpr std::uint32_t kNames = kLevel, kLanguages = 2 * kLevel, kData = 3 * kLevel;
+  constexpr std::uint32_t kBlock = kData + rs::kDataEntrySize;
+  AppendDirectory(r, 1);
+  AppendEntry(r, rs::kTypeVersion, rs::kSubdirectory | kNames);
+  AppendDirectory(r, 1);
+  AppendEntry(r, rs::kVersionInfoId, rs::kSubdirectory | kLanguages);
+  AppendDirectory(r, 1);
+  AppendEntry(r, versionSpec.language, kData);
+  r.resize(kData + rs::kDataEntrySize, 0);
+  Put32(r, kData + rs::kDataRva, kResourceSectionRva + kBlock);
+  Put32(r, kData + rs::kDataSize, static_cast<std::uint32_t>(block.size()));
+  r.insert(r.end(), block.begin(), block.end());
   return r;
+}
+
+// The optional header: a native-subsystem DLL whose one section is .rsrc.
+void PutOptionalHeader(Bytes& pe, std::size_t oh, bool pe64, std::uint32_t rawSize, std::uint32_t rsrcSize,
+                       std::uint32_t headersSize) {
+  Put16(pe, oh + oh::kMagic, pe64 ? oh::kMagicPe32Plus : oh::kMagicPe32);
+  pe[oh + oh::kMajorLinkerVersion] = 1;
+  Put32(pe, oh + oh::kSizeOfInitializedData, rawSize);
+  Put32(pe, oh + oh::kBaseOfCode, kResourceSectionRva);
+  if (pe64) {
+    Put64(pe, oh + oh::kImageBase64, 0x180000000ull);
+  } else {
+    Put32(pe, oh + oh::kBaseOfData32, kResourceSectionRva);
+    Put32(pe, oh + oh::kImageBase32, 0x10000000);
+  }
+  Put32(pe, oh + oh::kSectionAlignment, kSectionAlignment);
+  Put32(pe, oh + oh::kFileAlignment, kFileAlignment);
+  Put16(pe, oh + oh::kMajorOperatingSystemVersion, 5);  // 5.1
+  Put16(pe, oh + oh::kMinorOperatingSystemVersion, 1);
+  Put16(pe, oh + oh::kMajorSubsystemVersion, 5);
+  Put16(pe, oh + oh::kMinorSubsystemVersion, 1);
+  Put32(pe, oh + oh::kSizeOfImage, kResourceSectionRva + AlignUp(rsrcSize, kSectionAlignment));
+  Put32(pe, oh + oh::kSizeOfHeaders, headersSize);
+  Put16(pe, oh + oh::kSubsystem, 1);  // native, as drivers
+  // Stack reserve and commit, heap reserve and commit: 32-bit fields in PE32, 64-bit in PE32+.
+  const std::uint32_t sizes[] = {0x40000, 0x1000, 0x100000, 0x1000};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (pe64) {
+      Put64(pe, oh + oh::kSizeOfStackReserve + 8 * i, sizes[i]);
+    } else {
+      Put32(pe, oh + oh::kSizeOfStackReserve + 4 * i, sizes[i]);
+    }
+  }
+  const std::size_t rvaCount = oh + oh::NumberOfRvaAndSizes(pe64);
+  Put32(pe, rvaCount, oh::kDataDirectoryCount);
+  const std::size_t resourceDir = oh + oh::DataDirectory(oh::NumberOfRvaAndSizes(pe64), oh::kResourceDirectoryIndex);
+  Put32(pe, resourceDir + oh::kDirectoryVirtualAddress, kResourceSectionRva);
+  Put32(pe, resourceDir + oh::kDirectorySize, rsrcSize);
 }
 
 }  // namespace
@@ -142,72 +188,31 @@ std::vector<std::uint8_t> BuildVersionedPe(const VersionSpec& versionSpec) {
   const Bytes rsrc = ResourceSection(versionSpec);
   const std::uint32_t rsrcSize = static_cast<std::uint32_t>(rsrc.size());
   const std::uint32_t rawSize = AlignUp(rsrcSize, kFileAlignment);
-  const std::uint16_t optionalSize = versionSpec.pe64 ? 240 : 224;
+  const bool pe64 = versionSpec.pe64;
+  const std::uint16_t optionalSize = pe64 ? oh::kSize64 : oh::kSize32;
   const std::uint32_t headersSize = kFileAlignment;
 
   Bytes pe(headersSize + rawSize, 0);
-  // DOS header: signature and the offset of the PE headers.
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  Put32(pe, 0x3C, kPeOffset);
-
-  // PE signature and file header.
-  pe[kPeOffset] = 'P';
-  pe[kPeOffset + 1] = 'E';
-  const std::size_t fh = kPeOffset + 4;
-  Put16(pe, fh + 0, versionSpec.pe64 ? 0x8664 : 0x014C);                 // Machine
-  Put16(pe, fh + 2, 1);                                            // NumberOfSections
-  Put16(pe, fh + 16, optionalSize);                                // SizeOfOptionalHeader
-  Put16(pe, fh + 18, versionSpec.pe64 ? 0x2022 : 0x2102);                 // executable DLL (+32-bit / large address)
-
-  // Optional header.
-  const std::size_t oh = fh + 20;
-  Put16(pe, oh + 0, versionSpec.pe64 ? 0x20B : 0x10B);                    // Magic
-  pe[oh + 2] = 1;                                                  // linker version 1.0
-  Put32(pe, oh + 8, rawSize);                                      // SizeOfInitializedData
-  Put32(pe, oh + 20, kRsrcRva);                                    // BaseOfCode
-  if (versionSpec.pe64) {
-    Put64(pe, oh + 24, 0x180000000ull);                            // ImageBase
-  } else {
-    Put32(pe, oh + 24, kRsrcRva);                                  // BaseOfData
-    Put32(pe, oh + 28, 0x10000000);                                // ImageBase
-  }
-  Put32(pe, oh + 32, kSectionAlignment);
-  Put32(pe, oh + 36, kFileAlignment);
-  Put16(pe, oh + 40, 5);                                           // operating system version 5.1
-  Put16(pe, oh + 42, 1);
-  Put16(pe, oh + 48, 5);                                           // subsystem version 5.1
-  Put16(pe, oh + 50, 1);
-  Put32(pe, oh + 56, kRsrcRva + AlignUp(rsrcSize, kSectionAlignment));  // SizeOfImage
-  Put32(pe, oh + 60, headersSize);                                 // SizeOfHeaders
-  Put16(pe, oh + 68, 1);                                           // Subsystem: native, as drivers
-  const std::size_t tail = oh + 72;                                // stack and heap sizes
-  if (versionSpec.pe64) {
-    Put64(pe, tail + 0, 0x40000);
-    Put64(pe, tail + 8, 0x1000);
-    Put64(pe, tail + 16, 0x100000);
-    Put64(pe, tail + 24, 0x1000);
-  } else {
-    Put32(pe, tail + 0, 0x40000);
-    Put32(pe, tail + 4, 0x1000);
-    Put32(pe, tail + 8, 0x100000);
-    Put32(pe, tail + 12, 0x1000);
-  }
-  const std::size_t rvaCount = oh + (versionSpec.pe64 ? 108 : 92);
-  Put32(pe, rvaCount, 16);                                         // NumberOfRvaAndSizes
-  const std::size_t resourceDir = rvaCount + 4 + 2 * 8;
-  Put32(pe, resourceDir, kRsrcRva);
-  Put32(pe, resourceDir + 4, rsrcSize);
+  Put16(pe, 0, pe::kDosSignature);
+  Put32(pe, pe::kDosNewHeaderOffset, kPeOffset);
+  Put32(pe, kPeOffset, pe::kNtSignature);
+  const std::size_t fh = kPeOffset + pe::kNtSignatureSize;
+  Put16(pe, fh + fh::kMachine, pe64 ? fh::kMachineAmd64 : fh::kMachineI386);
+  Put16(pe, fh + fh::kNumberOfSections, 1);
+  Put16(pe, fh + fh::kSizeOfOptionalHeader, optionalSize);
+  Put16(pe, fh + fh::kCharacteristics, pe64 ? 0x2022 : 0x2102);  // executable DLL (+32-bit / large address)
+  const std::size_t oh = fh + fh::kSize;
+  PutOptionalHeader(pe, oh, pe64, rawSize, rsrcSize, headersSize);
 
   // Section table: .rsrc only.
   const std::size_t sh = oh + optionalSize;
-  const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-  for (int i = 0; i < 8; ++i) pe[sh + i] = static_cast<std::uint8_t>(name[i]);
-  Put32(pe, sh + 8, rsrcSize);                                     // VirtualSize
-  Put32(pe, sh + 12, kRsrcRva);                                    // VirtualAddress
-  Put32(pe, sh + 16, rawSize);                                     // SizeOfRawData
-  Put32(pe, sh + 20, headersSize);                                 // PointerToRawData
-  Put32(pe, sh + 36, 0x40000040);                                  // initialized data, readable
+  const char name[sh::kNameSize] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+  for (std::size_t i = 0; i < sh::kNameSize; ++i) pe[sh + sh::kName + i] = static_cast<std::uint8_t>(name[i]);
+  Put32(pe, sh + sh::kVirtualSize, rsrcSize);
+  Put32(pe, sh + sh::kVirtualAddress, kResourceSectionRva);
+  Put32(pe, sh + sh::kSizeOfRawData, rawSize);
+  Put32(pe, sh + sh::kPointerToRawData, headersSize);
+  Put32(pe, sh + sh::kCharacteristics, 0x40000040);  // initialized data, readable
 
   for (std::size_t i = 0; i < rsrc.size(); ++i) pe[headersSize + i] = rsrc[i];
   return pe;

@@ -9,6 +9,9 @@
 
 namespace tools {
 
+// Where the built image maps its one section, .rsrc (the resource directory's RVA).
+constexpr std::uint32_t kResourceSectionRva = 0x1000;
+
 struct VersionSpec {
   std::uint16_t fileVersion[4] = {1, 0, 0, 0};
   std::uint16_t productVersion[4] = {1, 0, 0, 0};

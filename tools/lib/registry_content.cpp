@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/codecs.h"
 #include "platform/offline/reg_tree.h"
 #include "platform/text.h"
 
@@ -23,19 +24,6 @@ std::u16string Trimmed(const std::u16string& path) {
     out.push_back(c);
   }
   while (!out.empty() && out.back() == u'\\') out.pop_back();
-  return out;
-}
-
-std::vector<std::uint8_t> Utf16Bytes(std::u16string_view s, bool terminate) {
-  std::vector<std::uint8_t> out;
-  for (char16_t c : s) {
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  if (terminate) {
-    out.push_back(0);
-    out.push_back(0);
-  }
   return out;
 }
 
@@ -73,7 +61,7 @@ void RegistryContent::SetValue(const std::u16string& rawPath, const std::u16stri
 
 void RegistryContent::SetString(const std::u16string& path, const std::u16string& name, const std::u16string& text,
                                 std::uint32_t type) {
-  SetValue(path, name, RegValue{type, Utf16Bytes(text, true)});
+  SetValue(path, name, RegValue{type, codecs::EncodeUtf16Le(text, true)});
 }
 
 void RegistryContent::SetDword(const std::u16string& path, const std::u16string& name, std::uint32_t value) {
@@ -93,26 +81,6 @@ void RegistryContent::DeleteKey(const std::u16string& rawPath) {
 
 namespace tools {
 namespace {
-
-constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Windows-1252 byte for a character; false when it has none.
-bool To1252(char16_t c, std::uint8_t* out) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-    *out = static_cast<std::uint8_t>(c);
-    return true;
-  }
-  for (int i = 0; i < 32; ++i) {
-    if (kCp1252High[i] == c) {
-      *out = static_cast<std::uint8_t>(0x80 + i);
-      return true;
-    }
-  }
-  return false;
-}
 
 std::u16string ResolveControlSet(const std::u16string& path, unsigned controlSet) {
   constexpr std::u16string_view kCcs = u"SYSTEM\\CurrentControlSet";
@@ -215,16 +183,10 @@ std::vector<std::uint8_t> WriteRegExport(const RegistryContent& content, bool un
   std::vector<std::uint8_t> out;
   if (unicode) {
     out = {0xFF, 0xFE};
-    for (char16_t c : all) {
-      out.push_back(static_cast<std::uint8_t>(c));
-      out.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
+    const std::vector<std::uint8_t> units = codecs::EncodeUtf16Le(all);
+    out.insert(out.end(), units.begin(), units.end());
   } else {
-    for (char16_t c : all) {
-      std::uint8_t b = '?';
-      To1252(c, &b);
-      out.push_back(b);
-    }
+    for (char16_t c : all) out.push_back(codecs::ToWindows1252(c).value_or('?'));
   }
   return out;
 }

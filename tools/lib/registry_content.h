@@ -46,4 +46,9 @@ std::vector<std::uint8_t> WriteRegExport(const RegistryContent& content, bool un
 bool WriteHives(const RegistryContent& content, const std::string& templateHive, const std::string& systemHive,
                 const std::string& softwareHive, unsigned controlSet, std::string* error);
 
+// Makes the bytes of a hive look not written back cleanly: the primary
+// sequence number one ahead of the secondary, the base block's checksum kept
+// valid. False when the bytes hold no base block.
+bool MarkHiveDirty(std::vector<std::uint8_t>* hive);
+
 }  // namespace tools
