@@ -1,56 +1,47 @@
 #include "model/report_text.h"
 
+#include <cstdint>
+
+#include "platform/codecs.h"
 #include "platform/text.h"
 
 namespace model {
 namespace {
 
-enum class Encoding { kUtf16Le, kUtf16Be, kUtf8 };
-
-// Without a byte-order mark: UTF-16 shows as a zero byte in most pairs of its
-// first kilobytes (the report is ASCII), on the high side of each unit.
-Encoding GuessEncoding(std::string_view bytes) {
-  const std::size_t sample = bytes.size() < 4096 ? bytes.size() : 4096;
-  std::size_t zeroLow = 0;
-  std::size_t zeroHigh = 0;
-  for (std::size_t i = 0; i + 1 < sample; i += 2) {
-    if (bytes[i] == 0) ++zeroLow;
-    if (bytes[i + 1] == 0) ++zeroHigh;
+// Whether the bytes are well-formed UTF-8 (overlong forms and surrogates aside).
+bool IsUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+    if (extra == 4 || i + extra >= bytes.size()) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
   }
-  const std::size_t pairs = sample / 2;
-  if (pairs > 0 && zeroHigh * 4 >= pairs && zeroHigh > zeroLow) return Encoding::kUtf16Le;
-  if (pairs > 0 && zeroLow * 4 >= pairs && zeroLow > zeroHigh) return Encoding::kUtf16Be;
-  return Encoding::kUtf8;
+  return true;
 }
-
-std::u16string DecodeUtf16(std::string_view bytes, bool littleEndian) {
-  std::u16string out;
-  out.reserve(bytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const unsigned char a = static_cast<unsigned char>(bytes[i]);
-    const unsigned char b = static_cast<unsigned char>(bytes[i + 1]);
-    out += static_cast<char16_t>(littleEndian ? (a | b << 8) : (b | a << 8));
-  }
-  return out;
-}
-
-bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
 
 }  // namespace
 
 std::u16string DecodeReportText(std::string_view bytes) {
-  if (StartsWith(bytes, "\xFF\xFE")) return DecodeUtf16(bytes.substr(2), true);
-  if (StartsWith(bytes, "\xFE\xFF")) return DecodeUtf16(bytes.substr(2), false);
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) return text::FromUtf8(bytes.substr(3));
-  switch (GuessEncoding(bytes)) {
-    case Encoding::kUtf16Le:
-      return DecodeUtf16(bytes, true);
-    case Encoding::kUtf16Be:
-      return DecodeUtf16(bytes, false);
-    case Encoding::kUtf8:
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  // A report cut short may end inside a 16-bit unit: its encoding is judged
+  // without that odd byte, which decoding then drops.
+  const codecs::DetectedEncoding detected = codecs::DetectEncoding(data, bytes.size() - bytes.size() % 2);
+  const std::string_view text = bytes.substr(detected.bomLength);
+  switch (detected.encoding) {
+    case codecs::Encoding::kUtf16Le:
+      return codecs::DecodeUtf16Le(data + detected.bomLength, text.size());
+    case codecs::Encoding::kUtf8:
+      return text::FromUtf8(text);
+    case codecs::Encoding::kWindows1252:
       break;
   }
-  return text::FromUtf8(bytes);
+  // Saved again by an editor without a mark: UTF-8 where it is that, else the ANSI code page.
+  if (IsUtf8(text)) return text::FromUtf8(text);
+  return codecs::DecodeWindows1252(data, bytes.size());
 }
 
 std::vector<TextLine> SplitLines(std::u16string_view text) {

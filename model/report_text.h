@@ -1,6 +1,6 @@
 // A SysInfo.log as lines of text, whatever became of its encoding: the
-// report's own UTF-16LE (with or without a byte-order mark), UTF-16BE with its
-// mark, or UTF-8 after an editor saved it again. Each line keeps its number.
+// report's own UTF-16LE (with or without a byte-order mark), or UTF-8 or the
+// ANSI code page after an editor saved it again. Each line keeps its number.
 #pragma once
 
 #include <cstddef>
@@ -13,10 +13,10 @@ namespace model {
 // No line of a report comes near this; a longer one is not read.
 inline constexpr std::size_t kMaxReportLine = 1024;
 
-// The bytes as UTF-16 text. UTF-16 is recognised by its byte-order mark or,
-// without one, by the zero bytes of its ASCII characters; anything else is
-// read as UTF-8, an invalid sequence becoming U+FFFD. An odd last byte of
-// UTF-16 text is dropped.
+// The bytes as UTF-16 text: by their byte-order mark, else as Windows judges
+// a text file (codecs::DetectEncoding), except that text that is valid UTF-8
+// is read as UTF-8 rather than as the ANSI code page. An odd last byte of
+// UTF-16 text (a report cut short) is dropped.
 std::u16string DecodeReportText(std::string_view bytes);
 
 struct TextLine {
