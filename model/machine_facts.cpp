@@ -27,8 +27,14 @@ AdapterFacts FixedAdapterFacts(const AdapterDriver& driver) {
   return adapter;
 }
 
+// File names compared as the file system compares them here: a-z as A-Z.
 bool SameNoCase(const std::string& a, const std::string& b) {
-  return text::EqualsNoCaseAZ(text::FromUtf8(a), text::FromUtf8(b));
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace

@@ -33,15 +33,15 @@ Known<DriverParamInfo> FlagsOfConfigurationType(int driverIndex, std::u16string_
 }  // namespace
 
 AdapterSectionReader::AdapterSectionReader(const report::AdapterSection& section, const AdapterDriver& driver)
-    : section_(&section), driver_(&driver) {}
+    : section_(&section), driver_(&driver), found_(PieceLine(section.found)), missing_(PieceLine(section.missing)) {}
 
 bool AdapterSectionReader::TakeLine(std::u16string_view line) {
   std::u16string value;
-  if (MatchPiece(line, section_->found, &value) && !value.empty()) {
+  if (MatchPattern(line, found_, &value) && !value.empty()) {
     version_ = text::ToUtf8(value);
     return true;
   }
-  if (MatchPiece(line, section_->missing)) {
+  if (line == missing_) {
     version_ = std::string();
     return true;
   }

@@ -31,13 +31,11 @@ bool Between(std::u16string_view line, std::u16string_view prefix, std::u16strin
   return true;
 }
 
-bool MatchPiece(std::u16string_view line, std::u16string_view piece, std::u16string* value) {
-  const std::u16string pattern = PieceLine(piece);
+bool MatchPattern(std::u16string_view line, std::u16string_view pattern, std::u16string* value) {
   const std::size_t at = pattern.find(u"%s");
   if (at == std::u16string::npos) return line == pattern;
   std::u16string_view found;
-  const std::u16string_view whole(pattern);
-  if (!Between(line, whole.substr(0, at), whole.substr(at + 2), &found)) return false;
+  if (!Between(line, pattern.substr(0, at), pattern.substr(at + 2), &found)) return false;
   if (value != nullptr) *value = std::u16string(found);
   return true;
 }

@@ -14,9 +14,9 @@ namespace model {
 // normalized (model/report_text.h).
 std::u16string PieceLine(std::u16string_view piece);
 
-// Whether the normalized `line` is the piece `piece`, whose one "%s" (if any)
-// stands for a value without line ends; the value goes to `value`.
-bool MatchPiece(std::u16string_view line, std::u16string_view piece, std::u16string* value = nullptr);
+// Whether the normalized `line` is `pattern` (a PieceLine), whose one "%s"
+// (if any) stands for a value; the value goes to `value`.
+bool MatchPattern(std::u16string_view line, std::u16string_view pattern, std::u16string* value = nullptr);
 
 // `line` = prefix + value + suffix: the value.
 bool Between(std::u16string_view line, std::u16string_view prefix, std::u16string_view suffix,

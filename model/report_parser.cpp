@@ -94,8 +94,14 @@ bool ReportParser::TakeTitle(std::u16string_view line) {
     reachedOvra_ = reachedOvra_ || title.section == Section::kOvra;
     return true;
   }
-  for (const report::AdapterSection& section : report::kAdapterSections) {
-    if (line != PieceLine(section.title)) continue;
+  static const std::vector<std::u16string> kAdapterTitles = [] {
+    std::vector<std::u16string> titles;
+    for (const report::AdapterSection& section : report::kAdapterSections) titles.push_back(PieceLine(section.title));
+    return titles;
+  }();
+  for (std::size_t i = 0; i < kAdapterTitles.size(); ++i) {
+    if (line != kAdapterTitles[i]) continue;
+    const report::AdapterSection& section = report::kAdapterSections[i];
     LeaveSection(true);
     section_ = Section::kAdapter;
     adapter_ = std::make_unique<AdapterSectionReader>(section, *FindAdapterDriver(section.driverIndex));
@@ -154,16 +160,19 @@ bool ReportParser::TakeHeaderLine(std::u16string_view line) {
 
 bool ReportParser::TakeMarkerLine(std::u16string_view line) {
   for (const MarkerFile& marker : kMarkerFiles) {
-    const std::u16string name = marker.fileName;
+    const std::u16string_view name = marker.fileName;
+    if (line.substr(0, name.size()) != name) continue;
     std::u16string_view version;
-    FileFacts& file = *FindFile(facts_.markers, Utf8(name));
-    if (Between(line, name + u": Version \"", u"\" of the version file was found.", &version) && !version.empty()) {
-      file.version = Utf8(version);
-    } else if (Between(line, name + u" Version: --- ", u" Not Installed ---", nullptr)) {
-      file.version = std::string();
+    Known<std::string> found;
+    if (Between(line.substr(name.size()), u": Version \"", u"\" of the version file was found.", &version) &&
+        !version.empty()) {
+      found = Utf8(version);
+    } else if (Between(line.substr(name.size()), u" Version: --- ", u" Not Installed ---", nullptr)) {
+      found = std::string();
     } else {
       continue;
     }
+    FindFile(facts_.markers, Utf8(name))->version = found;
     // The report lists either the 64-bit markers or the 32-bit ones.
     facts_.machine.is64Bit = name.find(u"64") != std::u16string::npos;
     return true;

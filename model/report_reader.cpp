@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t kMaxProblemsNamed = 20;
 
 bool IsBanner(std::u16string_view line) {
+  const std::size_t first = line.find_first_not_of(u" \t");
+  if (first == std::u16string_view::npos || line[first] != u'*') return false;
   const std::u16string normalized = NormalizeBlanks(line);
   if (normalized.size() < 10) return false;
   for (char16_t c : normalized) {
@@ -23,12 +25,12 @@ bool IsBanner(std::u16string_view line) {
 
 // A report starts with its banner followed by the "Vexa Halvorn" line.
 // Looks past empty lines only, so that the whole file is looked at about once.
-bool StartsReport(const std::vector<TextLine>& lines, std::size_t i) {
-  if (!IsBanner(lines[i].text)) return false;
-  for (std::size_t j = i + 1; j < lines.size(); ++j) {
-    const std::u16string next = NormalizeBlanks(lines[j].text);
-    if (next.empty()) continue;
-    return next.rfind(u"Vexa Halvorn", 0) == 0;
+bool StartsReport(const TextLine& line, LineReader following) {
+  if (!IsBanner(line.text)) return false;
+  TextLine next;
+  while (following.Next(&next)) {
+    const std::u16string text = NormalizeBlanks(next.text);
+    if (!text.empty()) return text.rfind(u"Vexa Halvorn", 0) == 0;
   }
   return false;
 }
@@ -81,10 +83,10 @@ ReportFile FileReader::Read(std::string_view bytes) {
     return std::move(out_);
   }
   const std::u16string text = DecodeReportText(bytes);
-  const std::vector<TextLine> lines = SplitLines(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const TextLine& line = lines[i];
-    if (StartsReport(lines, i)) {
+  LineReader lines(text);
+  TextLine line;
+  while (lines.Next(&line)) {
+    if (StartsReport(line, lines)) {
       FinishReport();
       parser_ = std::make_unique<ReportParser>(++out_.reportsFound, line.number);
       parserFirstLine_ = line.number;

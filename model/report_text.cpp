@@ -44,18 +44,15 @@ std::u16string DecodeReportText(std::string_view bytes) {
   return codecs::DecodeWindows1252(data, bytes.size());
 }
 
-std::vector<TextLine> SplitLines(std::u16string_view text) {
-  std::vector<TextLine> lines;
-  std::size_t start = 0;
-  int number = 1;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\r' && text[i] != u'\n') continue;
-    lines.push_back({text.substr(start, i - start), number++});
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back({text.substr(start), number});
-  return lines;
+bool LineReader::Next(TextLine* line) {
+  if (position_ >= text_.size()) return false;
+  std::size_t end = position_;
+  while (end < text_.size() && text_[end] != u'\r' && text_[end] != u'\n') ++end;
+  line->text = text_.substr(position_, end - position_);
+  line->number = ++number_;
+  position_ = end + 1;
+  if (end + 1 < text_.size() && text_[end] == u'\r' && text_[end + 1] == u'\n') ++position_;
+  return true;
 }
 
 std::u16string NormalizeBlanks(std::u16string_view line) {

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace model {
 
@@ -24,9 +23,20 @@ struct TextLine {
   int number = 0;            // 1 = the first line
 };
 
-// Lines ended by "\r\n", "\n" or "\r"; a text that ends in a line end has no
-// empty last line. The views point into `text`.
-std::vector<TextLine> SplitLines(std::u16string_view text);
+// The lines of a text one after the other, ended by "\r\n", "\n" or "\r"; a
+// text that ends in a line end has no empty last line. The views point into
+// the text. A copy reads on from the same place.
+class LineReader {
+ public:
+  explicit LineReader(std::u16string_view text) : text_(text) {}
+  // The next line; false at the end of the text.
+  bool Next(TextLine* line);
+
+ private:
+  std::u16string_view text_;
+  std::size_t position_ = 0;
+  int number_ = 0;
+};
 
 // Blanks and tabs in runs become one blank, none at either end.
 std::u16string NormalizeBlanks(std::u16string_view line);
