@@ -1,15 +1,10 @@
 #include "model/report_lines.h"
 
 #include "model/report_text.h"
+#include "model/settings.h"
 
 namespace model {
 namespace {
-
-std::u16string_view Trim(std::u16string_view s) {
-  while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.remove_suffix(1);
-  return s;
-}
 
 constexpr std::size_t kColumn = 30;
 
@@ -55,11 +50,11 @@ bool ListingContent(std::u16string_view raw, std::u16string_view* content) {
 ListingColumns SplitListingColumns(std::u16string_view content) {
   ListingColumns columns;
   if (content.size() <= kColumn) {
-    columns.first = Trim(content);
+    columns.first = TrimBlanks(content);
     return columns;
   }
-  columns.first = Trim(content.substr(0, kColumn));
-  columns.second = Trim(content.substr(kColumn));
+  columns.first = TrimBlanks(content.substr(0, kColumn));
+  columns.second = TrimBlanks(content.substr(kColumn));
   columns.ambiguous = content[kColumn - 1] != u' ' && !columns.second.empty();
   return columns;
 }

@@ -9,6 +9,9 @@
 
 namespace model {
 
+// `s` without the blanks and tabs at either end.
+std::u16string_view TrimBlanks(std::u16string_view s);
+
 // Adds one token: cut at its first "=", blanks and tabs around the name and
 // the value removed; a token without "=" gives a name without a value, a blank
 // one nothing. A name given again keeps its first place and takes the later value.
