@@ -12,12 +12,12 @@ namespace {
 
 std::size_t Walk(const offline::RegTreeKey& key, int depth) {
   std::size_t n = key.values.size();
-  for (const auto& v : key.values) {
+  for (const auto& [upper, v] : key.values) {
     volatile std::uint8_t sink = 0;
     for (std::uint8_t b : v.data) sink = sink ^ b;
   }
   if (depth > 600) __builtin_trap();
-  for (const auto& c : key.children) n += Walk(*c, depth + 1);
+  for (const auto& [upper, c] : key.children) n += Walk(*c, depth + 1);
   return n;
 }
 

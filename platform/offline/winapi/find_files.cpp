@@ -34,7 +34,7 @@ std::u16string WindowsPattern(std::u16string_view pattern) {
     if (c == u'?') out += kDosQm;
     else if (c == u'.' && (next == u'?' || next == u'*')) out += kDosDot;
     else if (c == u'*' && next == u'.') out += kDosStar;
-    else out += text::UpperAZ(c);
+    else out += text::Upcase(c);
   }
   return out;
 }
@@ -74,7 +74,7 @@ bool Match(const std::u16string& p, const std::u16string& n) {
 }
 
 bool NameMatches(const std::u16string& pattern, std::u16string_view name) {
-  return Match(pattern, text::UpperCaseAZ(name));
+  return Match(pattern, text::Upcased(name));
 }
 
 // The type of the entry `name` of the listed folder: a link's is that of what
@@ -110,7 +110,7 @@ void Collect(const offline::Place& folder, bool driveRoot, const std::u16string&
     if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
     std::optional<struct stat> st = EntryStat(folder, dirfd(d.get()), entry);
     if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
-    if (!seen->insert(text::UpperCaseAZ(name)).second) continue;
+    if (!seen->insert(text::Upcased(name)).second) continue;
     WIN32_FIND_DATAW data{};
     data.dwFileAttributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
     if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
@@ -164,7 +164,7 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   }
   // NTFS keeps names in the order of their upper-cased UTF-16 code units.
   std::sort(found.entries.begin(), found.entries.end(), [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
-    return text::UpperCaseAZ(a.cFileName) < text::UpperCaseAZ(b.cFileName);
+    return text::Upcased(a.cFileName) < text::Upcased(b.cFileName);
   });
   *data = found.entries[0];
   found.next = 1;
