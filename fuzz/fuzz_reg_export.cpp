@@ -26,7 +26,7 @@ std::size_t Walk(const offline::RegTreeKey& key, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   offline::RegTreeKey root;
   std::string warnings;
-  offline::ApplyRegExport(std::vector<std::uint8_t>(data, data + size), "fuzz.reg", &root, &warnings);
+  offline::ApplyRegExport(std::vector<std::uint8_t>(data, data + size), "fuzz.reg", &root, nullptr, &warnings);
   Walk(root, 0);
   offline::FindKey(root, u"SYSTEM\\ControlSet001\\Services");
   offline::FindKey(root, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
