@@ -57,6 +57,7 @@ campaign() {
   local target="$1" corpus="${1#fuzz_}"
   local work="$RUNS/$corpus"
   rm -rf "$work" && mkdir -p "$work/corpus" "$RUNS/artifacts/$corpus"
+  mkdir -p "fuzz/corpus/$corpus"
   cp "fuzz/corpus/$corpus/"* "$work/corpus/" 2>/dev/null
   cp "$RUNS/seeds/$corpus/"* "$work/corpus/" 2>/dev/null
   "$BUILD/$target" "${LIMITS[@]}" -max_total_time="$seconds" -print_final_stats=1 \
