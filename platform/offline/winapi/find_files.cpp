@@ -1,10 +1,7 @@
 // Folder listings in NTFS order with Windows' wildcard rules.
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
 #include <set>
 #include <vector>
 
@@ -22,9 +19,9 @@ constexpr char16_t kDosStar = u'<';
 constexpr char16_t kDosQm = u'>';
 constexpr char16_t kDosDot = u'"';
 
-// The pattern as Windows hands it to the file system: upper-cased, '?' as
-// DOS_QM, '.' before a wildcard as DOS_DOT, '*' before a '.' as DOS_STAR.
-// (Windows also matches 8.3 short names; an offline copy has none.)
+// The pattern as Windows hands it to the file system: '?' as DOS_QM, '.'
+// before a wildcard as DOS_DOT, '*' before a '.' as DOS_STAR (upper-cased by
+// the caller, as the drive compares names).
 std::u16string WindowsPattern(std::u16string_view pattern) {
   if (pattern == u"*.*") return u"*";
   std::u16string out;
@@ -34,7 +31,7 @@ std::u16string WindowsPattern(std::u16string_view pattern) {
     if (c == u'?') out += kDosQm;
     else if (c == u'.' && (next == u'?' || next == u'*')) out += kDosDot;
     else if (c == u'*' && next == u'.') out += kDosStar;
-    else out += text::Upcase(c);
+    else out += c;
   }
   return out;
 }
@@ -73,58 +70,66 @@ bool Match(const std::u16string& p, const std::u16string& n) {
   return at(0, 0) != 0;
 }
 
-bool NameMatches(const std::u16string& pattern, std::u16string_view name) {
-  return Match(pattern, text::Upcased(name));
-}
+// One entry found, with the name it is ordered by: its long name, or its
+// short name when only that matched (as NTFS finds it through that index entry).
+struct Hit {
+  std::u16string key;
+  WIN32_FIND_DATAW data;
+};
 
-// The type of the entry `name` of the listed folder: a link's is that of what
-// it leads to when it stays inside the tree; nullopt for a link that leads
-// out of the tree or nowhere, which is not there for the Windows side.
-std::optional<struct stat> EntryStat(const offline::Place& folder, int dirFd, const std::string& name) {
-  struct stat st;
-  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  if (!S_ISLNK(st.st_mode)) return st;
-  offline::safefs::Parts path = folder.parts;
-  path.push_back(name);
-  std::optional<offline::safefs::Walk> walk = offline::safefs::Resolve(*folder.tree, path, true);
-  if (!walk || !walk->exists()) return std::nullopt;
-  offline::safefs::Fd target = offline::safefs::OpenBeneath(*folder.tree, walk->parts, O_PATH);
-  if (!target.valid() || fstat(target.get(), &st) != 0) return std::nullopt;
-  return st;
-}
+class Search {
+ public:
+  Search(const offline::DriveSource& drive, std::u16string_view pattern)
+      : drive_(drive), pattern_(drive.UpperCase(WindowsPattern(pattern))) {}
 
-// Adds the entries of the folder `folder` that match. Only files and folders
-// are listed: a FIFO, socket or device is nothing Windows would show.
-void Collect(const offline::Place& folder, bool driveRoot, const std::u16string& pattern,
-             std::set<std::u16string>* seen, std::vector<WIN32_FIND_DATAW>* out) {
-  offline::safefs::Fd fd = offline::safefs::OpenBeneath(*folder.tree, folder.parts, O_RDONLY | O_DIRECTORY);
-  if (!fd.valid()) return;
-  std::unique_ptr<DIR, int (*)(DIR*)> d(fdopendir(fd.get()), closedir);
-  if (!d) return;
-  fd.release();
-  while (dirent* e = readdir(d.get())) {
-    if (out->size() >= kMaxEntries) break;
-    const std::string entry = e->d_name;
-    if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
-    std::u16string name = text::FromUtf8(entry);
-    if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
-    std::optional<struct stat> st = EntryStat(folder, dirfd(d.get()), entry);
-    if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
-    if (!seen->insert(text::Upcased(name)).second) continue;
-    WIN32_FIND_DATAW data{};
-    data.dwFileAttributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
-    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
-    const std::uint64_t size = S_ISDIR(st->st_mode) ? 0 : static_cast<std::uint64_t>(st->st_size);
-    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data.nFileSizeLow = static_cast<DWORD>(size);
-    const std::uint64_t t = (static_cast<std::uint64_t>(st->st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
-                            static_cast<std::uint64_t>(st->st_mtim.tv_nsec) / 100;
-    data.ftLastWriteTime = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
-    text::Copy(data.cFileName, name);
-    out->push_back(data);
+  bool Valid() const { return !pattern_.empty() && pattern_.size() < MAX_PATH; }
+
+  // Adds the matching entries of `folder` whose names were not found yet.
+  void Collect(const offline::Found& folder) {
+    if (hits_.size() >= kMaxEntries) return;
+    auto wanted = [&](std::u16string_view name, std::u16string_view shortName) {
+      return name.size() < MAX_PATH && !KeyOf(name, shortName).empty();
+    };
+    for (offline::DriveEntry& e : folder.source->List(folder.path, wanted, kMaxEntries - hits_.size())) {
+      if (!seen_.insert(drive_.UpperCase(e.name)).second) continue;
+      Hit hit{KeyOf(e.name, e.shortName), {}};
+      hit.data.dwFileAttributes = e.stat.attributes;
+      hit.data.nFileSizeHigh = static_cast<DWORD>(e.stat.size >> 32);
+      hit.data.nFileSizeLow = static_cast<DWORD>(e.stat.size);
+      const offline::DriveTimes& t = e.stat.times;
+      hit.data.ftCreationTime = {static_cast<DWORD>(t.creation), static_cast<DWORD>(t.creation >> 32)};
+      hit.data.ftLastAccessTime = {static_cast<DWORD>(t.lastAccess), static_cast<DWORD>(t.lastAccess >> 32)};
+      hit.data.ftLastWriteTime = {static_cast<DWORD>(t.lastWrite), static_cast<DWORD>(t.lastWrite >> 32)};
+      text::Copy(hit.data.cFileName, e.name);
+      text::Copy(hit.data.cAlternateFileName, e.shortName);
+      hits_.push_back(std::move(hit));
+    }
   }
-}
+
+  // The entries in the order of one NTFS folder: by their upper-cased names.
+  std::vector<WIN32_FIND_DATAW> Sorted() {
+    std::stable_sort(hits_.begin(), hits_.end(), [](const Hit& a, const Hit& b) { return a.key < b.key; });
+    std::vector<WIN32_FIND_DATAW> out;
+    for (Hit& hit : hits_) out.push_back(hit.data);
+    return out;
+  }
+
+ private:
+  // The upper-cased name that matches the pattern: the long name, else the
+  // short one; empty when neither does.
+  std::u16string KeyOf(std::u16string_view name, std::u16string_view shortName) const {
+    std::u16string upper = drive_.UpperCase(name);
+    if (Match(pattern_, upper)) return upper;
+    if (shortName.empty()) return u"";
+    upper = drive_.UpperCase(shortName);
+    return Match(pattern_, upper) ? upper : u"";
+  }
+
+  const offline::DriveSource& drive_;
+  std::u16string pattern_;
+  std::set<std::u16string> seen_;
+  std::vector<Hit> hits_;
+};
 
 }  // namespace
 
@@ -136,36 +141,37 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   std::u16string_view full(pattern, text::Length(pattern, 32768));
   std::size_t slash = full.find_last_of(u"\\/");
   std::u16string_view dirPart = slash == std::u16string_view::npos ? std::u16string_view() : full.substr(0, slash);
-  std::u16string namePattern = WindowsPattern(slash == std::u16string_view::npos ? full : full.substr(slash + 1));
-  if (namePattern.empty() || namePattern.size() >= MAX_PATH) {
+  const offline::Machine& m = offline::CurrentMachine();
+  if (!m.system) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  Search search(*m.system, slash == std::u16string_view::npos ? full : full.substr(slash + 1));
+  if (!search.Valid()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  offline::FindObject found;
-  std::set<std::u16string> seen;
   bool anyFolder = false;
   std::optional<std::string> rel = offline::DriveRelative(dirPart);
   if (rel) {
-    // Files written below --output first, then the image's.
-    for (const auto& tree : {offline::CurrentMachine().output, offline::CurrentMachine().image}) {
-      std::optional<offline::Place> folder = offline::PlaceIn(tree, *rel);
-      if (!folder || !folder->exists || !S_ISDIR(folder->mode)) continue;
+    // Files written below --output first, then the system drive's.
+    for (const auto& source : {m.outputSource, m.system}) {
+      std::optional<offline::Found> folder = offline::FoundIn(source, *rel);
+      if (!folder || !folder->exists() || !S_ISDIR(folder->path.mode)) continue;
       anyFolder = true;
-      Collect(*folder, rel->empty(), namePattern, &seen, &found.entries);
+      search.Collect(*folder);
     }
   }
   if (!anyFolder) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
+  offline::FindObject found;
+  found.entries = search.Sorted();
   if (found.entries.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  // NTFS keeps names in the order of their upper-cased UTF-16 code units.
-  std::sort(found.entries.begin(), found.entries.end(), [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
-    return text::Upcased(a.cFileName) < text::Upcased(b.cFileName);
-  });
   *data = found.entries[0];
   found.next = 1;
   SetLastError(ERROR_SUCCESS);

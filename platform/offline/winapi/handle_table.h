@@ -12,14 +12,19 @@
 
 #include "platform/offline/formats/inf_parser.h"
 #include "platform/offline/formats/reg_tree.h"
+#include "platform/offline/winapi/drive_source.h"
 #include "platform/offline/winapi/safe_fs.h"
 #include "platform/os.h"
 
 namespace offline {
 
-// CreateFileW: a regular file or a folder, held open.
+// CreateFileW: a regular file or a folder, held open: on the host folder
+// written to (`fd`), or for reading through a drive source (`reader`, with the
+// handle's own file pointer).
 struct FileObject {
   safefs::Fd fd;
+  std::unique_ptr<DriveFile> reader;
+  std::uint64_t position = 0;
 };
 // FindFirstFileW: the matching entries, in the order they are handed out.
 struct FindObject {
@@ -93,9 +98,10 @@ H AsHandle(std::uintptr_t id) {
   return reinterpret_cast<H>(id);
 }
 
-// A new file handle holding `fd`.
+// A new file handle holding `fd`, or reading `reader`.
 os::HANDLE AddFile(safefs::Fd fd);
-// The descriptor of a file handle; -1 when `handle` is not one.
-int FileFd(os::HANDLE handle);
+os::HANDLE AddReader(std::unique_ptr<DriveFile> reader);
+// The file handle's object; null when `handle` is not one.
+FileObject* FileOf(os::HANDLE handle);
 
 }  // namespace offline
