@@ -70,9 +70,9 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   }
   Current() = next;
   std::string warnings;
-  LoadRegistry(Current(), &warnings);
+  const bool loaded = LoadRegistry(Current(), &warnings, error);
   if (!warnings.empty()) std::fprintf(stderr, "%s", warnings.c_str());
-  return true;
+  return loaded;
 }
 
 const Machine& CurrentMachine() { return Current(); }
