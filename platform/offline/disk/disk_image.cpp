@@ -206,25 +206,29 @@ void Image::Inspect(VolumeInfo* volume) const {
     return;
   }
   volume->label = ntfs->Label();
-  volume->windows = FindWindowsFolder(*ntfs);
+  volume->windows = FindWindowsFolder(*ntfs, &volume->problem);
 }
 
 std::unique_ptr<ntfs::Volume> Image::OpenNtfs(const VolumeInfo& volume, std::string* error) const {
   return ntfs::Volume::Open(image_, volume.offset, error);
 }
 
-std::u16string FindWindowsFolder(const ntfs::Volume& volume) {
-  auto child = [&](std::uint64_t folder, std::u16string_view name) -> std::optional<ntfs::IndexEntry> {
+std::u16string FindWindowsFolder(const ntfs::Volume& volume, std::string* problem) {
+  auto child = [&](std::uint64_t folder, std::u16string_view name, const char* where) -> std::optional<ntfs::IndexEntry> {
     auto entries = volume.Folder(folder);
-    if (!entries) return std::nullopt;
+    if (!entries) {
+      if (problem->empty()) *problem = std::string("damaged: ") + where + " cannot be listed (" + ntfs::Describe(entries.reason()) + ")";
+      return std::nullopt;
+    }
     const std::u16string wanted = volume.UpperCase(name);
     for (ntfs::IndexEntry& e : *entries)
       if (volume.UpperCase(e.name.name) == wanted && (e.name.attributes & ntfs::kAttributeIndexPresent)) return e;
     return std::nullopt;
   };
   for (const char16_t* windows : {u"WINDOWS", u"WINNT"}) {
-    std::optional<ntfs::IndexEntry> folder = child(volume.RootRef(), windows);
-    if (folder && child(folder->ref, u"system32")) return folder->name.name;
+    std::optional<ntfs::IndexEntry> folder = child(volume.RootRef(), windows, "the root folder");
+    if (folder && child(folder->ref, u"system32", windows == std::u16string_view(u"WINNT") ? "\\WINNT" : "\\WINDOWS"))
+      return folder->name.name;
   }
   return u"";
 }

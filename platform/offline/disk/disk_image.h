@@ -69,7 +69,8 @@ class Image {
 };
 
 // The folder "WINDOWS" or "WINNT" in the volume's root that holds "system32"
-// (matched as the volume matches names); empty when there is none.
-std::u16string FindWindowsFolder(const ntfs::Volume& volume);
+// (matched as the volume matches names); empty when there is none, with
+// `problem` set when a folder on the way cannot be listed.
+std::u16string FindWindowsFolder(const ntfs::Volume& volume, std::string* problem);
 
 }  // namespace offline::disk
