@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <tsk/libtsk.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -76,6 +77,32 @@ TSK_IMG_TYPE_ENUM ContainerType(const std::string& path, std::string* name) {
   return TSK_IMG_TYPE_RAW;
 }
 
+// The first missing file of a numbered set ("disk.001", "disk.E01"), when a
+// file after it exists: the library stops at the gap and sees a short disk.
+std::string MissingSegment(const std::string& path, int found, bool ewf) {
+  std::size_t digits = path.size();
+  while (digits > 0 && std::isdigit(static_cast<unsigned char>(path[digits - 1]))) --digits;
+  if (digits == path.size() || path.size() - digits > 3 || digits == 0) return "";
+  const std::string stem = path.substr(0, digits);
+  const std::size_t width = path.size() - digits;
+  auto name = [&](long number) {
+    std::string n = std::to_string(number);
+    return stem + std::string(n.size() < width ? width - n.size() : 0, '0') + n;
+  };
+  const long first = std::stol(path.substr(digits));
+  struct stat st;
+  for (long gap = first + found; gap < first + found + 16; ++gap)
+    if (stat(name(gap + 1).c_str(), &st) == 0) return name(first + found);
+  // The last file of an E01 set ends in its "done" section; any other in "next".
+  if (!ewf) return "";
+  char last[16] = {};
+  std::FILE* file = std::fopen(name(first + found - 1).c_str(), "rb");
+  const bool read = file && std::fseek(file, -76, SEEK_END) == 0 && std::fread(last, 1, sizeof last, file) == sizeof last;
+  if (file) std::fclose(file);
+  if (read && std::memcmp(last, "next\0", 5) == 0) return name(first + found);
+  return "";
+}
+
 // What the first sector of a volume says it is, before any file system is opened.
 std::string Signature(TSK_IMG_INFO* image, std::uint64_t offset) {
   char sector[512] = {};
@@ -117,6 +144,11 @@ std::unique_ptr<Image> Image::Open(const std::string& path, std::string* error) 
     return nullptr;
   }
   std::unique_ptr<Image> opened(new Image(image, path, container));
+  const std::string missing = MissingSegment(path, image->num_img, container == "E01");
+  if (!missing.empty()) {
+    *error = "the image '" + path + "' is not whole: its segment '" + missing + "' is missing";
+    return nullptr;
+  }
   opened->Survey();
   return opened;
 }
