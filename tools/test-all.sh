@@ -16,7 +16,8 @@ section "native build"
 run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
   run cmake --build build/native -j2 &&
   { section "native tests"; run ctest --test-dir build/native --output-on-failure; } &&
-  { section "terminal end to end (tmux)"; run bash tests/e2e/terminal.sh build/native/quillon; }
+  { section "terminal end to end (tmux)"; run bash tests/e2e/terminal.sh build/native/quillon; } &&
+  { section "disk images end to end"; run bash tests/e2e/image.sh build/native/quillon; }
 
 section "windows cross build"
 run cmake -S "$SRC" -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-i686.cmake" -DQUILLON_WERROR=ON &&
