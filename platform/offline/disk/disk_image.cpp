@@ -184,7 +184,9 @@ std::string Image::Format() const {
 }
 
 void Image::Survey() {
-  TSK_VS_INFO* vs = tsk_vs_open(image_, 0, TSK_VS_TYPE_DETECT);
+  // GPT first: a GPT disk also carries a protective MBR.
+  TSK_VS_INFO* vs = tsk_vs_open(image_, 0, TSK_VS_TYPE_GPT);
+  if (!vs) vs = tsk_vs_open(image_, 0, TSK_VS_TYPE_DOS);
   tsk_error_reset();
   if (!vs) {
     VolumeInfo whole;
