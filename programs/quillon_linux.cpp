@@ -115,7 +115,8 @@ const char* ImageUsage(offline::MachineOptions& options, const char* partition,
     char* end = nullptr;
     errno = 0;
     const long n = std::strtol(partition, &end, 10);
-    if (*partition == '\0' || *end != '\0' || errno != 0 || n < 1 || n > 1000) return "--partition takes a volume number (1, 2, ...)";
+    if (*partition == '\0' || *end != '\0' || errno != 0 || n < 1 || n > 1000)
+      return "--partition takes a volume number (1, 2, ...)";
     options.partition = static_cast<int>(n);
   }
   if (!options.image.empty() && !listing && options.output.empty())
@@ -144,8 +145,10 @@ int main(int argc, char** argv) {
   offline::MachineOptions options;
   std::vector<std::string> command;
   const char* partition = nullptr;
-  enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport, kOverwrite, kAppend,
-         kImage, kPartition, kListVolumes };
+  enum {
+    kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport,
+    kOverwrite, kAppend, kImage, kPartition, kListVolumes
+  };
   static const option longOptions[] = {
       {"root", required_argument, nullptr, kRoot},
       {"image", required_argument, nullptr, kImage},
@@ -225,6 +228,7 @@ int main(int argc, char** argv) {
   } else {
     status = app::RunCommand(command);
   }
-  for (const std::string& warning : offline::DriveWarnings()) std::fprintf(stderr, "quillon: warning: %s\n", warning.c_str());
+  for (const std::string& warning : offline::DriveWarnings())
+    std::fprintf(stderr, "quillon: warning: %s\n", warning.c_str());
   return status;
 }

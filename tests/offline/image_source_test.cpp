@@ -108,9 +108,11 @@ TEST_F(ImageSourceTest, AnswersAsTheTreeItWasCopiedFrom) {
 
 TEST_F(ImageSourceTest, ShortNamesMatchPatternsAndOpenAsOnWindows) {
   MakeImage([](const fs::path& mount) {
-    return Shell("setfattr -n system.ntfs_dos_name -v OEM12.INF '" + (mount / "WINDOWS/inf/elx12.inf").string() + "'") &&
-           Shell("setfattr -n system.ntfs_dos_name -v OEM13.INF '" +
-               (mount / "WINDOWS/inf/Long Name Driver.inf").string() + "'");
+    auto shortName = [&](const char* name, const char* dos) {
+      return Shell(std::string("setfattr -n system.ntfs_dos_name -v ") + dos + " '" +
+                   (mount / "WINDOWS/inf" / name).string() + "'");
+    };
+    return shortName("elx12.inf", "OEM12.INF") && shortName("Long Name Driver.inf", "OEM13.INF");
   });
   ASSERT_TRUE(UseImage());
   // A file found through its 8.3 name is reported by its long name, in the
@@ -128,7 +130,8 @@ TEST_F(ImageSourceTest, ShortNamesMatchPatternsAndOpenAsOnWindows) {
 
 TEST_F(ImageSourceTest, NamesCompareThroughTheVolumesUpperCaseTable) {
   fs::rename(Win(), tree_.Root() / "windows");
-  fs::rename(tree_.Root() / "windows/system32/Drivers/elxstor.sys", tree_.Root() / "windows/system32/Drivers/ELXSTOR.SYS");
+  const fs::path drivers = tree_.Root() / "windows/system32/Drivers";
+  fs::rename(drivers / "elxstor.sys", drivers / "ELXSTOR.SYS");
   TempImage::Write(tree_.Root() / "windows/inf/\xC3\x9C" "ber.inf", "umlaut");  // "Über.inf"
   MakeImage();
   ASSERT_TRUE(UseImage());

@@ -97,7 +97,8 @@ std::string MissingSegment(const std::string& path, int found, bool ewf) {
   if (!ewf) return "";
   char last[16] = {};
   std::FILE* file = std::fopen(name(first + found - 1).c_str(), "rb");
-  const bool read = file && std::fseek(file, -76, SEEK_END) == 0 && std::fread(last, 1, sizeof last, file) == sizeof last;
+  const bool read =
+      file && std::fseek(file, -76, SEEK_END) == 0 && std::fread(last, 1, sizeof last, file) == sizeof last;
   if (file) std::fclose(file);
   if (read && std::memcmp(last, "next\0", 5) == 0) return name(first + found);
   return "";
@@ -122,7 +123,8 @@ std::string VolumeInfo::Describe() const {
                     "): " + fileSystem;
   if (!label.empty()) out += " '" + text::ToUtf8(label) + "'";
   if (!problem.empty()) return out + ", " + problem;
-  if (fileSystem == "NTFS") out += windows.empty() ? ", no Windows system folder" : ", Windows in \\" + text::ToUtf8(windows);
+  if (fileSystem == "NTFS")
+    out += windows.empty() ? ", no Windows system folder" : ", Windows in \\" + text::ToUtf8(windows);
   return out;
 }
 
@@ -196,7 +198,9 @@ void Image::Survey() {
     volumes_.push_back(whole);
     return;
   }
-  table_ = vs->vstype == TSK_VS_TYPE_GPT ? "GPT" : vs->vstype == TSK_VS_TYPE_DOS ? "MBR" : tsk_vs_type_toname(vs->vstype);
+  table_ = vs->vstype == TSK_VS_TYPE_GPT   ? "GPT"
+           : vs->vstype == TSK_VS_TYPE_DOS ? "MBR"
+                                           : tsk_vs_type_toname(vs->vstype);
   for (TSK_PNUM_T i = 0; i < vs->part_count && volumes_.size() < 256; ++i) {
     const TSK_VS_PART_INFO* part = tsk_vs_part_get(vs, i);
     if (!part || !(part->flags & TSK_VS_PART_FLAG_ALLOC) || (part->flags & TSK_VS_PART_FLAG_META)) continue;
@@ -248,10 +252,12 @@ std::unique_ptr<ntfs::Volume> Image::OpenNtfs(const VolumeInfo& volume, std::str
 }
 
 std::u16string FindWindowsFolder(const ntfs::Volume& volume, std::string* problem) {
-  auto child = [&](std::uint64_t folder, std::u16string_view name, const char* where) -> std::optional<ntfs::IndexEntry> {
+  using Entry = std::optional<ntfs::IndexEntry>;
+  auto child = [&](std::uint64_t folder, std::u16string_view name, const char* where) -> Entry {
     auto entries = volume.Folder(folder);
     if (!entries) {
-      if (problem->empty()) *problem = std::string("damaged: ") + where + " cannot be listed (" + ntfs::Describe(entries.reason()) + ")";
+      if (problem->empty())
+        *problem = std::string("damaged: ") + where + " cannot be listed (" + ntfs::Describe(entries.reason()) + ")";
       return std::nullopt;
     }
     const std::u16string wanted = volume.UpperCase(name);

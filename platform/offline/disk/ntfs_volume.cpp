@@ -156,9 +156,9 @@ Parsed<std::vector<IndexEntry>, IndexError> Volume::Folder(std::uint64_t ref) co
       return std::nullopt;
     return ReadAttribute(allocation, offset, size);
   };
-  Parsed<std::vector<IndexEntry>, IndexError> entries =
-      rootBytes ? ReadIndex(ByteView(rootBytes->data(), rootBytes->size()), fs_->block_size, readBlock, kMaxFolderEntries)
-                : Parsed<std::vector<IndexEntry>, IndexError>(IndexError::kDamaged);
+  Parsed<std::vector<IndexEntry>, IndexError> entries(IndexError::kDamaged);
+  if (rootBytes)
+    entries = ReadIndex(ByteView(rootBytes->data(), rootBytes->size()), fs_->block_size, readBlock, kMaxFolderEntries);
   tsk_fs_file_close(file);
   return entries;
 }
