@@ -81,8 +81,8 @@ void List(const std::u16string& pattern) {
 }
 
 void Open(const std::u16string& path) {
-  if (std::optional<offline::Place> place = offline::MapForRead(path)) {
-    if (place->exists) Check(place->host.compare(0, g_root.size(), g_root) == 0);
+  if (std::optional<offline::Found> found = offline::MapForRead(path)) {
+    if (found->exists()) Check(found->host.compare(0, g_root.size(), g_root) == 0);
   }
   os::HANDLE file = os::CreateFileW(path.c_str(), os::GENERIC_READ, os::FILE_SHARE_READ, nullptr, os::OPEN_EXISTING,
                                     os::FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -40,7 +40,7 @@ section "fuzz build"
 if run env CC=clang CXX=clang++ cmake -S "$SRC" -B build/fuzz -DQUILLON_FUZZ=ON -DQUILLON_TESTS=OFF &&
    run cmake --build build/fuzz -j2; then
   section "fuzz corpus replay"
-  for src in fuzz/*.cpp; do
+  for src in fuzz/fuzz_*.cpp; do
     [ -e "$src" ] || continue
     target="$(basename "$src" .cpp)"
     corpus="fuzz/corpus/${target#fuzz_}"
