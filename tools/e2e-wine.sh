@@ -116,11 +116,16 @@ setup_prefix() {
 
   # The registry: the hives' keys, CurrentControlSet being the control set
   # that the sample's Select\Current names.
-  g++ -std=c++17 -O1 -I"$ROOT" "$ROOT/tools/sample_reg.cpp" "$ROOT/tools/lib/registry_content.cpp" \
-    "$ROOT/tools/lib/hive_file.cpp" "$ROOT/platform/offline/formats/hive_reader.cpp" "$ROOT/platform/offline/formats/reg_tree.cpp" \
-    "$ROOT/platform/codecs.cpp" "$ROOT/platform/text.cpp" \
-    $(pkg-config --cflags --libs hivex) -o "$WORK/sample_reg" || return 1
-  "$WORK/sample_reg" "$SAMPLE/WINDOWS/system32/config/SYSTEM" "$SAMPLE/WINDOWS/system32/config/SOFTWARE" \
+  # sample_reg is a target of the native build: take it from there (or from a
+  # small native build of its own when there is none).
+  local native="$ROOT/build/native"
+  [ -f "$native/CMakeCache.txt" ] || {
+    native="$WORK/native"
+    cmake -S "$ROOT" -B "$native" -DQUILLON_TESTS=OFF >/dev/null || return 1
+  }
+  cmake --build "$native" --target sample_reg -j2 >/dev/null || return 1
+  cp "$native/sample_reg" "$WORK/sample_reg" || return 1
+  ASAN_OPTIONS=detect_leaks=0 "$WORK/sample_reg" "$SAMPLE/WINDOWS/system32/config/SYSTEM" "$SAMPLE/WINDOWS/system32/config/SOFTWARE" \
     "$WORK/sample.reg" || return 1
   wine regedit /S "$(winpath "$WORK/sample.reg")" >/dev/null 2>&1 || return 1
   wineserver -w
