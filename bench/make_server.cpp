@@ -1,5 +1,5 @@
 // Generates a large, realistic offline Windows server for the benchmark:
-//   bench_make_server --template-hive FILE [options] OUT_DIR
+//   bench_make_server [options] OUT_DIR
 // OUT_DIR/image is the system drive; beside it the registry export, the lists
 // of files a run reads (the read-once yardstick) and the INF names the report
 // must list. See bench/README.md.
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/gen/compact_hive.h"
 #include "bench/gen/image_writer.h"
 #include "bench/gen/server_plan.h"
 #include "bench/gen/server_registry.h"
@@ -20,7 +21,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: bench_make_server --template-hive FILE [options] OUT_DIR\n"
+    "Usage: bench_make_server [options] OUT_DIR\n"
     "\n"
     "Writes a large offline Windows Server 2003 system for the benchmark:\n"
     "  OUT_DIR/image/           the system drive (--root), with hive files\n"
@@ -30,7 +31,6 @@ constexpr const char* kUsage =
     "  OUT_DIR/listed-infs.txt  the OEM INF names the report must list\n"
     "\n"
     "Options:\n"
-    "  --template-hive FILE  an empty hive to copy (tests/fixtures/minimal.hive)\n"
     "  --oem-infs N          OEM INF copies in the inf folder (default 1000)\n"
     "  --short-share F       share of them named oem0.inf ... oem999.inf, which the\n"
     "                        searches open (0 to 1, default 1; at most 1000 names)\n"
@@ -70,14 +70,14 @@ int Fail(const std::string& message) {
 
 struct Arguments {
   bench::ServerOptions options;
-  std::string templateHive, out, wineReg;
+  std::string out, wineReg;
 };
 
 // 0 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Arguments* a) {
-  enum { kTemplate = 1000, kOem, kShare, kInbox, kNoPnf, kServices, kSystem32, kSeed, kWineReg, kHelp };
+  enum { kOem = 1000, kShare, kInbox, kNoPnf, kServices, kSystem32, kSeed, kWineReg, kHelp };
   static const option longOptions[] = {
-      {"template-hive", required_argument, nullptr, kTemplate}, {"oem-infs", required_argument, nullptr, kOem},
+      {"oem-infs", required_argument, nullptr, kOem},
       {"short-share", required_argument, nullptr, kShare},      {"inbox-infs", required_argument, nullptr, kInbox},
       {"no-pnf", no_argument, nullptr, kNoPnf},                 {"services", required_argument, nullptr, kServices},
       {"system32-files", required_argument, nullptr, kSystem32}, {"seed", required_argument, nullptr, kSeed},
@@ -94,7 +94,6 @@ int ParseArguments(int argc, char** argv, Arguments* a) {
   bool ok = true;
   while (ok && (c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
     switch (c) {
-      case kTemplate: a->templateHive = optarg; break;
       case kOem: ok = count(optarg, &a->options.oemInfs); break;
       case kShare: {
         char* end = nullptr;
@@ -112,7 +111,7 @@ int ParseArguments(int argc, char** argv, Arguments* a) {
       default: ok = false;
     }
   }
-  if (!ok || optind + 1 != argc || a->templateHive.empty()) {
+  if (!ok || optind + 1 != argc) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -124,7 +123,7 @@ bool WriteRegistry(const bench::ServerPlan& plan, const Arguments& a, const std:
   tools::RegistryContent registry;
   bench::FillRegistry(plan, a.options, bench::RegistryFor::Image, &registry);
   const std::string config = bench::HostPath(root, "C:\\WINDOWS\\system32\\config");
-  if (!tools::WriteHives(registry, a.templateHive, config + "/SYSTEM", config + "/SOFTWARE", 1, error)) return false;
+  if (!bench::WriteCompactHives(registry, 1, config + "/SYSTEM", config + "/SOFTWARE", error)) return false;
   if (!bench::WriteHostFile(a.out + "/registry.reg", tools::WriteRegExport(registry, true, 1))) {
     *error = "cannot write " + a.out + "/registry.reg";
     return false;

@@ -91,8 +91,7 @@ make_image() {
   rm -rf "$dir"
   echo "== image $1: generating"
   # shellcheck disable=SC2086
-  "$BUILD/bench_make_server" --template-hive "$ROOT/tests/fixtures/minimal.hive" --wine-reg "$dir/wine.reg" \
-    $2 "$dir" | tee "$WORK/summary.tmp" || return 1
+  "$BUILD/bench_make_server" --wine-reg "$dir/wine.reg" $2 "$dir" | tee "$WORK/summary.tmp" || return 1
   mv "$WORK/summary.tmp" "$dir/summary.txt"
   echo "$stamp" >"$dir/stamp"
 }
@@ -147,7 +146,7 @@ measure() { "$BUILD/bench_measure" --runs "$RUNS" --warmup 1 -- "$@"; }
 div() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
-declare -A REPORT_WALL
+declare -A REPORT_WALL REPORT_CPU
 row() {
   local name=$1 reg=$2 dir=$WORK/$1 r p y rw rc rr pw pr yw searched files
   program_args "$name" "$reg"
@@ -158,10 +157,17 @@ row() {
   read -r pw _ _ _ pr <<<"$p"
   read -r yw _ <<<"$y"
   REPORT_WALL[$name-$reg]=$rw
+  REPORT_CPU[$name-$reg]=$rc
   searched=$(sed -n 's/.*OEM INFs (\([0-9]*\) searched).*/\1/p' "$dir/summary.txt")
   files=$(sed -n 's/.*, \([0-9]*\) files in the inf folder.*/\1/p' "$dir/summary.txt")
   printf '| %s | %s | %s | %s | %s | %s | %s | %s× | %s× | %s | %s | %s |\n' "$name" "$reg" "$searched" "$files" \
     "$rw" "$pw" "$yw" "$(div "$rw" "$yw")" "$(div "$pw" "$yw")" "$rc" "$(mb "$rr")" "$(mb "$pr")" | tee -a "$RESULTS"
+}
+
+# compare IMAGE BASE REGISTRY: "A× wall, B× CPU", IMAGE's --report time over BASE's.
+compare() {
+  echo "$(div "${REPORT_WALL[$1-$3]}" "${REPORT_WALL[$2-$3]}")× wall," \
+    "$(div "${REPORT_CPU[$1-$3]}" "${REPORT_CPU[$2-$3]}")× CPU"
 }
 
 full() {
@@ -192,10 +198,10 @@ full() {
     echo
     for reg in hives reg; do
       if [ -n "${REPORT_WALL[s250-$reg]:-}" ] && [ -n "${REPORT_WALL[s1000-$reg]:-}" ]; then
-        echo "growth ($reg): --report at 1,000 searched INFs takes $(div "${REPORT_WALL[s1000-$reg]}" "${REPORT_WALL[s250-$reg]}")× the time at 250"
+        echo "growth ($reg): --report at 1,000 searched INFs takes $(compare s1000 s250 "$reg") of the time at 250"
       fi
       if [ -n "${REPORT_WALL[s1000-$reg]:-}" ] && [ -n "${REPORT_WALL[inf8000-$reg]:-}" ]; then
-        echo "8,000 files ($reg): --report takes $(div "${REPORT_WALL[inf8000-$reg]}" "${REPORT_WALL[s1000-$reg]}")× the time with 3,600"
+        echo "8,000 files in the inf folder ($reg): --report takes $(compare inf8000 s1000 "$reg") of the time with 3,600"
       fi
     done
     echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -59,12 +59,11 @@ trap 'wineserver -k 2>/dev/null' EXIT
 
 # copy_new FROM_DIR TO_DIR: every file of FROM_DIR that Wine does not have already.
 copy_new() {
-  local skipped=0 f
+  local kept
   mkdir -p "$2"
-  for f in "$1"/*; do
-    if [ -e "$2/$(basename "$f")" ]; then skipped=$((skipped + 1)); else cp "$f" "$2/"; fi
-  done
-  [ "$skipped" = 0 ] || echo "   $skipped files of $1 kept as Wine has them"
+  kept=$(comm -12 <(ls "$1" | sort) <(ls "$2" | sort) | wc -l)
+  comm -23 <(ls "$1" | sort) <(ls "$2" | sort) | (cd "$1" && xargs -r -d '\n' cp -t "$2") || return 1
+  [ "$kept" = 0 ] || echo "   $kept files of $1 kept as Wine has them"
 }
 
 echo "== fresh Wine prefix $WINEPREFIX"
@@ -74,9 +73,9 @@ wineboot -i >/dev/null 2>&1
 wineserver -w
 wine reg add 'HKCU\Software\Wine' /v Version /d win2003 /f >/dev/null 2>&1 || exit 1
 echo "== installing $DIR/image"
-copy_new "$DIR/image/WINDOWS/inf" "$DRIVE_C/windows/inf"
-copy_new "$DIR/image/WINDOWS/system32/drivers" "$DRIVE_C/windows/system32/drivers"
-copy_new "$DIR/image/Halvorn/Version" "$DRIVE_C/Halvorn/Version"
+copy_new "$DIR/image/WINDOWS/inf" "$DRIVE_C/windows/inf" &&
+  copy_new "$DIR/image/WINDOWS/system32/drivers" "$DRIVE_C/windows/system32/drivers" &&
+  copy_new "$DIR/image/Halvorn/Version" "$DRIVE_C/Halvorn/Version" || exit 1
 mkdir -p "$DRIVE_C/Quillon"
 cp "$EXE" "$DRIVE_C/Quillon/Quillon.exe"
 wine regedit /S "$(winepath -w "$DIR/wine.reg" 2>/dev/null)" >/dev/null 2>&1 || exit 1

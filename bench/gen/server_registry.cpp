@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::uint32_t kExpandSz = 2;
 constexpr std::uint32_t kBinary = 3;
+constexpr std::uint32_t kMultiSz = 7;
 
 // RegistryContent with UTF-8 texts, and the control set that keys go to.
 class Writer {
@@ -24,6 +25,17 @@ class Writer {
   }
   void Binary(const std::string& key, const std::string& name, std::vector<std::uint8_t> data) {
     out_->SetValue(text::FromUtf8(key), text::FromUtf8(name), tools::RegValue{kBinary, std::move(data)});
+  }
+  void MultiSz(const std::string& key, const std::string& name, const std::vector<std::string>& texts) {
+    std::vector<std::uint8_t> data;
+    for (const std::string& t : texts) {
+      for (char16_t c : text::FromUtf8(t) + u'\0') {
+        data.push_back(static_cast<std::uint8_t>(c));
+        data.push_back(static_cast<std::uint8_t>(c >> 8));
+      }
+    }
+    data.insert(data.end(), {0, 0});
+    out_->SetValue(text::FromUtf8(key), text::FromUtf8(name), tools::RegValue{kMultiSz, std::move(data)});
   }
 
  private:
@@ -139,21 +151,46 @@ void WriteService(Writer& w, const std::string& name, RegistryFor target, Rng& r
   }
 }
 
-// HKLM\SYSTEM\CurrentControlSet\Control\Class\{guid}\NNNN for every OEM INF.
-void WriteClassKeys(Writer& w, const ServerPlan& plan, Rng& rng) {
+// The device an OEM INF installed: its instance below Enum and its driver
+// key below Control\Class\{guid}\NNNN.
+void WriteDevice(Writer& w, const OemInf& inf, const std::string& driverKey, Rng& rng) {
+  const InfPackage& p = inf.package;
+  const std::string hardwareId = HardwareId(rng, p.vendorId, p.providerKey, *p.cls);
+  const std::string instance = "SYSTEM\\CurrentControlSet\\Enum\\" + hardwareId + "\\" +
+                               std::to_string(rng.Between(3, 5)) + "&" + Hex(static_cast<unsigned>(rng.Next()), 8) +
+                               "&0&" + Hex(static_cast<unsigned>(rng.Between(0, 255)), 2);
+  const std::string description = p.provider + " " + Capitalized(p.driver) + " " + p.cls->name;
+  w.Sz(instance, "DeviceDesc", description);
+  w.MultiSz(instance, "HardwareID", {hardwareId, hardwareId.substr(0, hardwareId.find('&', 13))});
+  w.Sz(instance, "Mfg", p.provider);
+  w.Sz(instance, "Service", p.driver);
+  w.Sz(instance, "Class", p.cls->name);
+  w.Sz(instance, "ClassGUID", p.cls->guid);
+  w.Sz(instance, "Driver", std::string(p.cls->guid) + driverKey.substr(driverKey.rfind('\\')));
+  w.Dword(instance, "ConfigFlags", 0);
+  w.Dword(instance + "\\Device Parameters", "FirmwareRevision", static_cast<std::uint32_t>(rng.Between(1, 900)));
+  std::vector<std::uint8_t> resources = {0x01, 0x00, 0x00, 0x00};
+  rng.Fill(resources, static_cast<std::size_t>(rng.Between(40, 160)));
+  w.Binary(instance + "\\LogConf", "BootConfig", std::move(resources));
+
+  w.Sz(driverKey, "DriverDesc", description);
+  w.Sz(driverKey, "ProviderName", p.provider);
+  w.Sz(driverKey, "InfPath", inf.fileName);
+  w.Sz(driverKey, "InfSection", p.install);
+  const std::string ver = DriverVer(rng);
+  w.Sz(driverKey, "DriverDate", ver.substr(0, ver.find(',')));
+  w.Sz(driverKey, "DriverVersion", ver.substr(ver.find(',') + 1));
+  w.Sz(driverKey, "MatchingDeviceId", hardwareId);
+}
+
+void WriteDevices(Writer& w, const ServerPlan& plan, Rng& rng) {
   std::map<std::string, int> nextInstance;
   for (const OemInf& inf : plan.oem) {
-    const InfPackage& p = inf.package;
-    const std::string key = "SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::string(p.cls->guid) + "\\" +
-                            Hex(static_cast<unsigned>(nextInstance[p.cls->guid]++), 4);
-    w.Sz(key, "DriverDesc", p.provider + " " + Capitalized(p.driver) + " " + p.cls->name);
-    w.Sz(key, "ProviderName", p.provider);
-    w.Sz(key, "InfPath", inf.fileName);
-    w.Sz(key, "InfSection", p.install);
-    const std::string ver = DriverVer(rng);
-    w.Sz(key, "DriverDate", ver.substr(0, ver.find(',')));
-    w.Sz(key, "DriverVersion", ver.substr(ver.find(',') + 1));
-    w.Sz(key, "MatchingDeviceId", HardwareId(rng, p.vendorId, p.providerKey, *p.cls));
+    const char* guid = inf.package.cls->guid;
+    WriteDevice(w, inf,
+                "SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::string(guid) + "\\" +
+                    Hex(static_cast<unsigned>(nextInstance[guid]++), 4),
+                rng);
   }
 }
 
@@ -204,8 +241,8 @@ void FillRegistry(const ServerPlan& plan, const ServerOptions& options, Registry
     select.Dword("SYSTEM\\Select", "Default", 1);
     select.Dword("SYSTEM\\Select", "LastKnownGood", 2);
     select.Dword("SYSTEM\\Select", "Failed", 0);
-    Rng classes = rng.Fork(2);
-    WriteClassKeys(current, plan, classes);
+    Rng devices = rng.Fork(2);
+    WriteDevices(current, plan, devices);
   }
   Rng software = rng.Fork(3);
   WriteSoftware(current, options, software);
