@@ -132,36 +132,33 @@ quick() {
     check_run "$name" "$reg" || exit 1
     echo "  ok    $name with $reg: report lists the expected INFs, pages, read-once list"
   done
-  # The measuring tool runs (its figures mean nothing here).
-  "$BUILD/bench_measure" --runs 1 --warmup 0 -- "$BUILD/bench_read_once" "$WORK/$name/needed-hives.list" \
-    >/dev/null || exit 1
+  # The measuring tool runs and answers for each command (its figures mean nothing here).
+  local list=$WORK/$name/needed-hives.list
+  [ "$("$BUILD/bench_measure" --runs 1 --warmup 0 -- "$BUILD/bench_read_once" "$list" ::: @2 \
+    "$BUILD/bench_read_once" "$list" | wc -l)" = 2 ] || { echo "bench: bench_measure failed" >&2; exit 1; }
   echo "  ok    bench_measure"
   echo "bench quick mode: PASS"
 }
-
-# measure COMMAND...: "wall min max cpu rss_kb" of $RUNS warm runs.
-measure() { "$BUILD/bench_measure" --runs "$RUNS" --warmup 1 -- "$@"; }
 
 # div A B: A / B with a precision that suits ratios.
 div() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
+# row NAME REGISTRY REPORT PAGES READ: one line of the table from three
+# "wall min max cpu rss_kb" measurements.
 declare -A REPORT_WALL REPORT_CPU
 row() {
-  local name=$1 reg=$2 dir=$WORK/$1 r p y rw rc rr pw pr yw searched files
-  program_args "$name" "$reg"
-  r=$(measure "$QUILLON" "${ARGS[@]}" --report) || return 1
-  p=$(measure "$QUILLON" "${ARGS[@]}" --pages) || return 1
-  y=$(measure "$BUILD/bench_read_once" "$dir/needed-$reg.list") || return 1
-  read -r rw _ _ rc rr <<<"$r"
-  read -r pw _ _ _ pr <<<"$p"
-  read -r yw _ <<<"$y"
+  local name=$1 reg=$2 dir=$WORK/$1 rw rc rr pw pc pr yw yc searched files
+  read -r rw _ _ rc rr <<<"$3"
+  read -r pw _ _ pc pr <<<"$4"
+  read -r yw _ _ yc _ <<<"$5"
   REPORT_WALL[$name-$reg]=$rw
   REPORT_CPU[$name-$reg]=$rc
   searched=$(sed -n 's/.*OEM INFs (\([0-9]*\) searched).*/\1/p' "$dir/summary.txt")
   files=$(sed -n 's/.*, \([0-9]*\) files in the inf folder.*/\1/p' "$dir/summary.txt")
-  printf '| %s | %s | %s | %s | %s | %s | %s | %s× | %s× | %s | %s | %s |\n' "$name" "$reg" "$searched" "$files" \
-    "$rw" "$pw" "$yw" "$(div "$rw" "$yw")" "$(div "$pw" "$yw")" "$rc" "$(mb "$rr")" "$(mb "$pr")" | tee -a "$RESULTS"
+  printf '| %s | %s | %s | %s | %s | %s | %s | %s× | %s× | %s | %s | %s | %s× | %s | %s |\n' "$name" "$reg" \
+    "$searched" "$files" "$rw" "$pw" "$yw" "$(div "$rw" "$yw")" "$(div "$pw" "$yw")" "$rc" "$pc" "$yc" \
+    "$(div "$rc" "$yc")" "$(mb "$rr")" "$(mb "$pr")" | tee -a "$RESULTS"
 }
 
 # compare IMAGE BASE REGISTRY: "A× wall, B× CPU", IMAGE's --report time over BASE's.
@@ -184,15 +181,32 @@ full() {
     echo "Quillon bench, $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$ROOT" rev-parse --short HEAD)$(
       git -C "$ROOT" diff --quiet HEAD 2>/dev/null || echo ' (modified)')"
     echo "$(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)), load $(cut -d' ' -f1-3 /proc/loadavg)"
-    echo "median of $RUNS warm runs after one more; times in seconds, memory in MB"
+    echo "median of $RUNS interleaved rounds after one more (the read-once yardstick 5 times a round);" \
+      "wall and processor (user + system) times in seconds, peak RSS in MB"
     echo
-    echo "| image | registry | searched INFs | files in inf folder | --report | --pages | read once | report ÷ read | pages ÷ read | report CPU | report RSS | pages RSS |"
-    echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
+    echo "| image | registry | searched INFs | files in inf folder | --report | --pages | read once |" \
+      "report ÷ read | pages ÷ read | CPU --report | CPU --pages | CPU read once | CPU report ÷ read |" \
+      "RSS --report | RSS --pages |"
+    echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
   } | tee "$RESULTS"
+  # Every command of the table in one interleaved measurement: each round runs
+  # them all once (the millisecond yardstick five times).
+  local rows=() commands=() lines=() k
   for entry in "${IMAGES[@]}"; do
     name=${entry%%|*}
     if [ ${#ONLY[@]} -gt 0 ] && [[ " ${ONLY[*]} " != *" $name "* ]]; then continue; fi
-    for reg in hives reg; do row "$name" "$reg" || exit 1; done
+    for reg in hives reg; do
+      program_args "$name" "$reg"
+      rows+=("$name $reg")
+      commands+=(::: "$QUILLON" "${ARGS[@]}" --report ::: "$QUILLON" "${ARGS[@]}" --pages
+        ::: @5 "$BUILD/bench_read_once" "$WORK/$name/needed-$reg.list")
+    done
+  done
+  "$BUILD/bench_measure" --runs "$RUNS" --warmup 1 -- "${commands[@]:1}" >"$WORK/measure.out" || exit 1
+  mapfile -t lines <"$WORK/measure.out"
+  for k in "${!rows[@]}"; do
+    # shellcheck disable=SC2086
+    row ${rows[$k]} "${lines[$((3 * k))]}" "${lines[$((3 * k + 1))]}" "${lines[$((3 * k + 2))]}"
   done
   {
     echo

@@ -100,24 +100,24 @@ else
     head -20 | sed 's/^/     /'
 fi
 
-measure() { "$BUILD/bench_measure" --runs "$RUNS" --warmup 1 -- "$@"; }
-echo "== measuring, median of $RUNS warm runs (load $(cut -d' ' -f1-3 /proc/loadavg))"
-wine_report=$(cd "$DRIVE_C/Quillon" && measure wine 'C:\Quillon\Quillon.exe' --report) || exit 1
-wine_start=$(cd "$DRIVE_C/Quillon" && measure wine 'C:\Quillon\Quillon.exe' --versions) || exit 1
-offline_hives=$(measure "$BUILD/quillon" --root "$DIR/image" --output "$DIR/out-peer" --report) || exit 1
-offline_reg=$(measure "$BUILD/quillon" --root "$DIR/image" --output "$DIR/out-peer" --reg "$DIR/registry.reg" \
-  --report) || exit 1
-read_once=$(measure "$BUILD/bench_read_once" "$DIR/needed-hives.list") || exit 1
+echo "== measuring: $RUNS interleaved rounds after one more (load $(cut -d' ' -f1-3 /proc/loadavg))"
+cd "$DRIVE_C/Quillon" || exit 1
+"$BUILD/bench_measure" --runs "$RUNS" --warmup 1 -- \
+  wine 'C:\Quillon\Quillon.exe' --report ::: wine 'C:\Quillon\Quillon.exe' --versions ::: \
+  "$BUILD/quillon" --root "$DIR/image" --output "$DIR/out-peer" --report ::: \
+  "$BUILD/quillon" --root "$DIR/image" --output "$DIR/out-peer" --reg "$DIR/registry.reg" --report ::: \
+  @5 "$BUILD/bench_read_once" "$DIR/needed-hives.list" >"$DIR/peer.out" || exit 1
+mapfile -t lines <"$DIR/peer.out"
 
 row() { read -r wall _ _ cpu _ <<<"$2"; printf '| %s | %s | %s |\n' "$1" "$wall" "$cpu"; }
 echo
 echo "image $IMAGE: $(head -1 "$DIR/summary.txt" | sed 's/^[^:]*: //')"
 echo "$(wine --version), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| run | wall s | CPU s |"
+echo "| run | wall s | CPU s (under Wine without wineserver's share) |"
 echo "|---|---|---|"
-row "Quillon.exe --report under Wine" "$wine_report"
-row "Quillon.exe --versions under Wine (start-up and version reads only)" "$wine_start"
-row "quillon --report, hives" "$offline_hives"
-row "quillon --report, .reg export" "$offline_reg"
-row "read every needed file once" "$read_once"
+row "Quillon.exe --report under Wine" "${lines[0]}"
+row "Quillon.exe --versions under Wine (start-up and version reads only)" "${lines[1]}"
+row "quillon --report, hives" "${lines[2]}"
+row "quillon --report, .reg export" "${lines[3]}"
+row "read every needed file once (hives)" "${lines[4]}"
