@@ -4,12 +4,12 @@
 // must be about the size of its content.
 #include <gtest/gtest.h>
 #include <hivex.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 
 #include "bench/gen/compact_hive.h"
+#include "bench/tests/temp_dir.h"
 #include "platform/offline/machine.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -19,16 +19,12 @@ namespace {
 class CompactHive : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-hive-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
+    ASSERT_FALSE(dir_.path().empty());
+    base_ = dir_.path();
     config_ = base_ + "/WINDOWS/system32/config";
     std::filesystem::create_directories(config_);
   }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(base_, ec);
-  }
+  bench_test::TempDir dir_;
   std::string base_, config_;
 };
 

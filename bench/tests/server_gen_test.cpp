@@ -4,13 +4,13 @@
 // searches' lines, names follow the short/long rule, and the padded driver
 // files still carry their version.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 
 #include "bench/gen/image_writer.h"
 #include "bench/gen/server_plan.h"
+#include "bench/tests/temp_dir.h"
 #include "platform/offline/machine.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -54,9 +54,8 @@ TEST(ServerPlan, ShortNamesAreTheSearchedOnes) {
 class GeneratedImage : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-bench-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
+    ASSERT_FALSE(dir_.path().empty());
+    base_ = dir_.path();
     options_.oemInfs = 60;
     options_.inboxInfs = 4;
     options_.services = 10;
@@ -68,11 +67,8 @@ class GeneratedImage : public ::testing::Test {
     machine.root = base_ + "/image";
     ASSERT_TRUE(offline::ConfigureMachine(machine, &error)) << error;
   }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(base_, ec);
-  }
 
+  bench_test::TempDir dir_;
   std::string base_;
   bench::ServerOptions options_;
   bench::ServerPlan plan_;
