@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/offline/reg_tree.h"
+#include "platform/offline/formats/reg_tree.h"
 #include "platform/text.h"
 
 namespace bench {

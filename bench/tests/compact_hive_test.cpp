@@ -10,7 +10,7 @@
 
 #include "bench/gen/compact_hive.h"
 #include "bench/tests/temp_dir.h"
-#include "platform/offline/machine.h"
+#include "platform/offline/winapi/machine.h"
 #include "platform/os.h"
 #include "platform/text.h"
 

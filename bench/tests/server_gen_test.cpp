@@ -11,7 +11,7 @@
 #include "bench/gen/image_writer.h"
 #include "bench/gen/server_plan.h"
 #include "bench/tests/temp_dir.h"
-#include "platform/offline/machine.h"
+#include "platform/offline/winapi/machine.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
