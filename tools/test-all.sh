@@ -20,6 +20,13 @@ run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
   { section "terminal end to end (tmux)"; run bash tests/e2e/terminal.sh build/native/quillon; } &&
   { section "disk images end to end"; run bash tests/e2e/image.sh build/native/quillon; }
 
+section "bench quick mode (the benchmark still works; nothing is timed)"
+if [ -x build/native/bench_make_server ]; then
+  run bash bench/run.sh --quick --build build/native
+else
+  echo "FAILED: build/native has no bench tools"; fail=1
+fi
+
 section "windows cross build"
 run cmake -S "$SRC" -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-i686.cmake" -DQUILLON_WERROR=ON &&
   run cmake --build build/win32 -j2 &&
