@@ -1,10 +1,12 @@
 // INF reader: a small line-by-line state machine over decoded UTF-16 text.
-// Limits: file size kInfMaxBytes, kInfMaxLines lines, kInfMaxFieldsPerLine
-// fields per line, kInfMaxFieldChars characters per field (longer text is cut),
-// section names up to kInfMaxSectionName characters.
+// Each character is looked at a bounded number of times (the look-ahead that
+// decides whether a backslash continues the line remembers how far it saw),
+// and tokens are written straight into the file's one text buffer.
 #include "platform/offline/formats/inf_parser.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <map>
+#include <numeric>
 
 #include "platform/codecs.h"
 #include "platform/text.h"
@@ -14,80 +16,12 @@ namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == 0; }
 
-struct LineParser {
-  const std::u16string& t;
-  std::size_t pos = 0;
-  unsigned lineNo = 0;
-
-  bool AtEnd() const { return pos >= t.size(); }
-
-  // After an unquoted '\': continuation when only blanks, backslashes or a comment follow.
-  bool IsContinuation(std::size_t after) const {
-    for (std::size_t i = after; i < t.size() && t[i] != u'\n'; ++i) {
-      if (t[i] == u';') return true;
-      if (!IsBlank(t[i]) && t[i] != u'\\') return false;
-    }
-    return true;
-  }
-  void SkipToLineEnd() {
-    while (pos < t.size() && t[pos] != u'\n') ++pos;
-  }
-};
-
-struct Token {
-  std::u16string text;
-  std::size_t keep = 0;  // length up to the last non-blank or quoted character
-  bool started = false;
-  void Add(char16_t c, bool quoted) {
-    if (!quoted && !started && IsBlank(c)) return;
-    if (c == 0) c = u' ';
-    started = true;
-    if (text.size() < kInfMaxFieldChars) text.push_back(c);
-    if (quoted || !IsBlank(c)) keep = text.size();
-  }
-  std::u16string Take() {
-    text.resize(keep);
-    std::u16string r = std::move(text);
-    text.clear();
-    keep = 0;
-    started = false;
-    return r;
-  }
-};
+bool LessNoCase(std::u16string_view a, std::u16string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char16_t x, char16_t y) { return text::UpperAZ(x) < text::UpperAZ(y); });
+}
 
 }  // namespace
-
-const InfSection* InfFile::Find(std::u16string_view name) const {
-  for (const InfSection& s : sections)
-    if (text::EqualsNoCaseAZ(s.name, name)) return &s;
-  return nullptr;
-}
-
-std::u16string InfFile::Substitute(std::u16string_view raw) const {
-  const InfSection* strings = Find(u"Strings");
-  std::u16string out;
-  std::size_t i = 0;
-  while (i < raw.size()) {
-    if (raw[i] != u'%') { out.push_back(raw[i++]); continue; }
-    std::size_t close = raw.find(u'%', i + 1);
-    if (close == std::u16string_view::npos) { out.append(raw.substr(i)); break; }
-    std::u16string_view key = raw.substr(i + 1, close - i - 1);
-    if (key.empty()) { out.push_back(u'%'); i = close + 1; continue; }
-    const InfLine* hit = nullptr;
-    if (strings) {
-      for (const InfLine& l : strings->lines)
-        if (l.hasKey && text::EqualsNoCaseAZ(l.key, key)) { hit = &l; break; }
-    }
-    if (hit) {
-      if (!hit->fields.empty()) out.append(hit->fields[0]);
-    } else {
-      out.append(raw.substr(i, close - i + 1));
-    }
-    i = close + 1;
-  }
-  if (out.size() > kInfMaxFieldChars) out.resize(kInfMaxFieldChars);
-  return out;
-}
 
 std::u16string DecodeInfText(const std::vector<std::uint8_t>& b) {
   std::u16string out = codecs::DecodeText(b);
@@ -102,149 +36,237 @@ const char* Describe(InfError error) {
     case InfError::kTooManyLines: return "too many lines";
     case InfError::kUnclosedSection: return "section header without ]";
     case InfError::kSectionNameTooLong: return "section name too long";
-    case InfError::kTooManyFields: return "too many fields on a line";
+    case InfError::kTooManyFields: return "too many fields";
     case InfError::kTextBeforeSection: return "text before the first section";
     case InfError::kWrongStyle: return "no Windows NT or Windows 95 signature";
   }
   return "unreadable";
 }
 
-namespace {
-
-// Reads the decoded text line by line into sections.
+// Reads the decoded text line by line into an InfFile.
 class InfReader {
  public:
-  explicit InfReader(const std::u16string& text) : t_(text), p_{text} {}
+  InfReader(std::u16string_view text, bool requireWin4) : t_(text), requireWin4_(requireWin4) {}
 
-  // The sections, or the first structural error met.
   Parsed<InfFile, InfRejection> Read() {
-    std::size_t lines = 0;
-    while (!p_.AtEnd()) {
-      if (++lines > kInfMaxLines) return InfRejection{InfError::kTooManyLines, p_.lineNo + 1};
-      ++p_.lineNo;
-      const unsigned thisLine = p_.lineNo;
-      while (p_.pos < t_.size() && t_[p_.pos] != u'\n' && IsBlank(t_[p_.pos])) ++p_.pos;  // leading blanks
-      if (p_.pos < t_.size() && t_[p_.pos] == u'[') {
+    while (pos_ < t_.size()) {
+      if (++lineNo_ > kInfMaxLines) return InfRejection{InfError::kTooManyLines, lineNo_};
+      const unsigned thisLine = lineNo_;
+      SkipBlanks();
+      if (pos_ < t_.size() && t_[pos_] == u'[') {
         if (auto error = SectionHeader()) return InfRejection{*error, thisLine};
         continue;
       }
-      InfLine line;
-      bool any = false;
-      if (!BodyLine(&line, &any)) return InfRejection{InfError::kTooManyFields, thisLine};
-      if (!any) continue;
-      if (!current_) {
-        if (firstOrphanLine_ == 0) firstOrphanLine_ = thisLine;
+      const std::size_t textMark = f_.text_.size(), fieldMark = f_.fields_.size();
+      std::optional<InfLine> line;
+      if (!BodyLine(&line)) return InfRejection{InfError::kTooManyFields, thisLine};
+      if (!line || !current_) {  // nothing, or text before any section: only its place is kept
+        if (line && firstOrphanLine_ == 0) firstOrphanLine_ = thisLine;
+        f_.text_.resize(textMark);
+        f_.fields_.resize(fieldMark);
         continue;
       }
-      file_.sections[*current_].lines.push_back(std::move(line));
+      lineSections_.push_back(*current_);
+      f_.lines_.push_back(*line);
     }
-    // Text before the first section is tolerated in a file with [Strings].
-    if (firstOrphanLine_ != 0 && !file_.Find(u"Strings")) {
+    Group();
+    // Text before the first section is tolerated in a file with [Strings];
+    // a WIN4 file with no section at all is of the wrong style instead.
+    const bool anySection = !f_.sections_.empty();
+    if (firstOrphanLine_ != 0 && !f_.FindSection(u"Strings") && (anySection || !requireWin4_)) {
       return InfRejection{InfError::kTextBeforeSection, firstOrphanLine_};
     }
-    return std::move(file_);
+    return std::move(f_);
   }
 
  private:
-  // "[name]": the name runs to the first "]" and is not trimmed; the rest of
-  // the line is ignored. A section met again continues the first one.
+  void SkipBlanks() {
+    while (pos_ < t_.size() && t_[pos_] != u'\n' && IsBlank(t_[pos_])) ++pos_;
+  }
+  void SkipLine() {
+    const std::size_t eol = t_.find(u'\n', pos_);
+    pos_ = eol == std::u16string_view::npos ? t_.size() : eol + 1;
+  }
+
+  // "[name]": the name runs to the first "]" on the line and is not trimmed;
+  // the rest of the line is ignored. A section met again continues the first.
   std::optional<InfError> SectionHeader() {
-    const std::size_t close = t_.find(u']', p_.pos + 1);
-    const std::size_t eol = t_.find(u'\n', p_.pos);
-    if (close == std::u16string::npos || (eol != std::u16string::npos && close > eol)) {
-      return InfError::kUnclosedSection;
+    std::size_t close = pos_ + 1;
+    while (close < t_.size() && t_[close] != u']' && t_[close] != u'\n') ++close;
+    if (close >= t_.size() || t_[close] != u']') return InfError::kUnclosedSection;
+    const std::size_t length = close - pos_ - 1;
+    if (length > kInfMaxSectionName) return InfError::kSectionNameTooLong;
+    const std::u16string_view name = t_.substr(pos_ + 1, length);
+    const auto known = byName_.emplace(text::UpperCaseAZ(name), static_cast<std::uint32_t>(f_.sections_.size()));
+    if (known.second) {
+      InfFile::Section s;
+      s.name = Append(name);
+      f_.sections_.push_back(s);
     }
-    if (close - p_.pos - 1 > kInfMaxSectionName) return InfError::kSectionNameTooLong;
-    std::u16string name = t_.substr(p_.pos + 1, close - p_.pos - 1);
-    const auto known = byName_.emplace(text::UpperCaseAZ(name), file_.sections.size());
-    if (known.second) file_.sections.push_back(InfSection{std::move(name), {}});
     current_ = known.first->second;
-    p_.pos = close + 1;
-    p_.SkipToLineEnd();
-    if (p_.pos < t_.size()) ++p_.pos;
+    pos_ = close + 1;
+    SkipLine();
     return std::nullopt;
   }
 
-  // Key, fields, comments, quotes and continuation lines; false when the
-  // line has too many fields. *any tells whether the line held anything.
-  bool BodyLine(InfLine* line, bool* any) {
-    Token tok;
-    bool inQuotes = false, sawComma = false;
-    while (p_.pos < t_.size()) {
-      const char16_t c = t_[p_.pos];
+  // After an unquoted "\": the line goes on below when only blanks,
+  // backslashes or a comment follow. The answer holds for every backslash up
+  // to where the scan stopped, so a run of them is scanned once.
+  bool IsContinuation(std::size_t after) {
+    if (after < scanFrom_ || after > scanTo_) {
+      std::size_t i = after;
+      while (i < t_.size() && (IsBlank(t_[i]) || t_[i] == u'\\')) ++i;
+      scanFrom_ = after;
+      scanTo_ = i;
+      scanResult_ = i >= t_.size() || t_[i] == u'\n' || t_[i] == u';';
+    }
+    return scanResult_;
+  }
+
+  InfSpan Append(std::u16string_view s) {
+    InfSpan span{static_cast<std::uint32_t>(f_.text_.size()), static_cast<std::uint32_t>(s.size())};
+    f_.text_.append(s);
+    return span;
+  }
+
+  // The token being read: its characters are written at the end of the text.
+  struct Token {
+    std::size_t start = 0;
+    std::size_t keep = 0;  // end of the last non-blank or quoted character
+    bool started = false;
+  };
+  void Add(Token& tok, char16_t c, bool quoted) {
+    if (!quoted && !tok.started && IsBlank(c)) return;
+    if (c == 0) c = u' ';
+    tok.started = true;
+    if (f_.text_.size() - tok.start < kInfMaxFieldChars) f_.text_.push_back(c);
+    if (quoted || !IsBlank(c)) tok.keep = f_.text_.size();
+  }
+  InfSpan Take(Token& tok) {
+    f_.text_.resize(tok.keep);
+    InfSpan span{static_cast<std::uint32_t>(tok.start), static_cast<std::uint32_t>(tok.keep - tok.start)};
+    tok = Token{f_.text_.size(), f_.text_.size(), false};
+    return span;
+  }
+  bool AddField(InfLine& line, Token& tok) {
+    if (line.fieldCount >= kInfMaxFieldsPerLine || f_.fields_.size() >= kInfMaxFields) return false;
+    f_.fields_.push_back(Take(tok));
+    ++line.fieldCount;
+    return true;
+  }
+
+  // Key, fields, comments, quotes and continuation lines. `out` stays empty
+  // for a line that holds nothing; false when there are too many fields.
+  bool BodyLine(std::optional<InfLine>* out) {
+    InfLine line;
+    line.firstField = static_cast<std::uint32_t>(f_.fields_.size());
+    Token tok{f_.text_.size(), f_.text_.size(), false};
+    bool inQuotes = false, sawComma = false, any = false;
+    while (pos_ < t_.size()) {
+      const char16_t c = t_[pos_];
       if (c == u'\n') {
-        ++p_.pos;
+        ++pos_;
         break;  // an unclosed quote runs to the end of the line
       }
       if (inQuotes) {
-        if (c == u'"' && p_.pos + 1 < t_.size() && t_[p_.pos + 1] == u'"') {
-          tok.Add(u'"', true);
-          p_.pos += 2;
-        } else {
-          if (c == u'"') inQuotes = false;
-          else tok.Add(c, true);
-          ++p_.pos;
-        }
+        const bool doubled = c == u'"' && pos_ + 1 < t_.size() && t_[pos_ + 1] == u'"';
+        if (doubled) Add(tok, u'"', true);
+        else if (c == u'"') inQuotes = false;
+        else Add(tok, c, true);
+        pos_ += doubled ? 2 : 1;
         continue;
       }
       if (c == u'"') {
         inQuotes = true;
         tok.started = true;
-        *any = true;
+        any = true;
       } else if (c == u';') {
-        p_.SkipToLineEnd();
+        SkipLine();
+        break;
+      } else if (c == u'\\' && IsContinuation(pos_ + 1)) {
+        f_.text_.resize(tok.keep);  // blanks before the backslash go
+        SkipLine();
+        ++lineNo_;
+        SkipBlanks();
         continue;
-      } else if (c == u'\\' && p_.IsContinuation(p_.pos + 1)) {
-        p_.SkipToLineEnd();
-        if (p_.pos < t_.size()) ++p_.pos;
-        ++p_.lineNo;
-        while (p_.pos < t_.size() && t_[p_.pos] != u'\n' && IsBlank(t_[p_.pos])) ++p_.pos;
-        continue;
-      } else if (c == u'=' && !line->hasKey && !sawComma) {
-        line->hasKey = true;
-        line->key = tok.Take();
-        *any = true;
+      } else if (c == u'=' && !line.hasKey && !sawComma) {
+        line.hasKey = true;
+        line.key = Take(tok);
+        any = true;
       } else if (c == u',') {
-        if (line->fields.size() >= kInfMaxFieldsPerLine) return false;
-        line->fields.push_back(tok.Take());
+        if (!AddField(line, tok)) return false;
         sawComma = true;
-        *any = true;
+        any = true;
       } else {
-        if (!IsBlank(c)) *any = true;
-        tok.Add(c, false);
+        if (!IsBlank(c)) any = true;
+        Add(tok, c, false);
       }
-      ++p_.pos;
+      ++pos_;
     }
-    if (!*any) return true;
-    if (line->fields.size() >= kInfMaxFieldsPerLine) return false;
-    line->fields.push_back(tok.Take());
+    if (!any) return true;
+    if (!AddField(line, tok)) return false;
     // A lone field is the line's key too.
-    if (!line->hasKey && line->fields.size() == 1) {
-      line->hasKey = true;
-      line->key = line->fields[0];
+    if (!line.hasKey && line.fieldCount == 1) {
+      line.hasKey = true;
+      line.key = f_.fields_[line.firstField];
     }
+    *out = line;
     return true;
   }
 
-  const std::u16string& t_;
-  LineParser p_;
-  InfFile file_;
-  std::unordered_map<std::u16string, std::size_t> byName_;  // upper-cased name -> index
-  std::optional<std::size_t> current_;
+  // Lines in section order (a counting sort: sections merged from several
+  // places keep their lines in file order); the look-up tables.
+  void Group() {
+    const std::size_t n = f_.sections_.size();
+    std::vector<std::uint32_t> start(n + 1, 0);
+    for (std::uint32_t s : lineSections_) ++start[s + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    std::vector<InfLine> grouped(f_.lines_.size());
+    std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < f_.lines_.size(); ++i) grouped[next[lineSections_[i]]++] = f_.lines_[i];
+    f_.lines_ = std::move(grouped);
+    for (std::size_t s = 0; s < n; ++s) {
+      f_.sections_[s].firstLine = start[s];
+      f_.sections_[s].lineCount = start[s + 1] - start[s];
+    }
+    f_.sectionsByName_.reserve(n);
+    for (const auto& entry : byName_) f_.sectionsByName_.push_back(entry.second);
+    if (const auto strings = f_.FindSection(u"Strings")) {
+      const InfFile::Section& s = f_.sections_[*strings];
+      for (std::uint32_t l = s.firstLine; l < s.firstLine + s.lineCount; ++l) {
+        if (f_.lines_[l].hasKey) f_.strings_.push_back(l);
+      }
+      std::stable_sort(f_.strings_.begin(), f_.strings_.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return LessNoCase(f_.Key(f_.lines_[a]), f_.Key(f_.lines_[b]));
+      });
+    }
+  }
+
+  std::u16string_view t_;
+  bool requireWin4_;
+  std::size_t pos_ = 0;
+  unsigned lineNo_ = 0;
+  InfFile f_;
+  std::vector<std::uint32_t> lineSections_;                     // each line's section, in file order
+  std::map<std::u16string, std::uint32_t> byName_;  // upper-cased name -> section (a tree: no hash to flood)
+  std::optional<std::uint32_t> current_;
   unsigned firstOrphanLine_ = 0;
+  std::size_t scanFrom_ = 1, scanTo_ = 0;  // the last continuation look-ahead; empty at first
+  bool scanResult_ = false;
 };
+
+namespace {
 
 // [Version] Signature, after substitution: one of the three Windows signatures.
 bool HasWin4Signature(const InfFile& file) {
-  const InfSection* version = file.Find(u"Version");
+  const auto version = file.FindSection(u"Version");
   if (!version) return false;
-  for (const InfLine& l : version->lines) {
-    if (!l.hasKey || !text::EqualsNoCaseAZ(file.Substitute(l.key), u"Signature")) continue;
-    const std::u16string sig = l.fields.empty() ? std::u16string() : file.Substitute(l.fields[0]);
-    return text::EqualsNoCaseAZ(sig, u"$Chicago$") || text::EqualsNoCaseAZ(sig, u"$Windows NT$") ||
-           text::EqualsNoCaseAZ(sig, u"$Windows 95$");
-  }
-  return false;
+  const auto line = file.FindKey(*version, u"Signature");
+  if (!line) return false;
+  const InfLine& l = file.Line(*version, *line);
+  const std::u16string sig = l.fieldCount ? file.Substitute(file.Field(l, 0)) : std::u16string();
+  return text::EqualsNoCaseAZ(sig, u"$Chicago$") || text::EqualsNoCaseAZ(sig, u"$Windows NT$") ||
+         text::EqualsNoCaseAZ(sig, u"$Windows 95$");
 }
 
 }  // namespace
@@ -252,7 +274,7 @@ bool HasWin4Signature(const InfFile& file) {
 Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4) {
   if (bytes.size() > kInfMaxBytes) return InfRejection{InfError::kTooLarge, 0};
   const std::u16string t = DecodeInfText(bytes);
-  auto file = InfReader(t).Read();
+  auto file = InfReader(t, requireWin4).Read();
   if (file && requireWin4 && !HasWin4Signature(*file)) return InfRejection{InfError::kWrongStyle, 0};
   return file;
 }

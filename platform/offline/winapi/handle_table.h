@@ -10,8 +10,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/offline/formats/inf_parser.h"
 #include "platform/offline/formats/reg_tree.h"
+#include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/safe_fs.h"
 #include "platform/os.h"
 
@@ -30,9 +30,9 @@ struct FindObject {
 struct KeyObject {
   const RegTreeKey* key = nullptr;
 };
-// SetupOpenInfFileW: a parsed INF file.
+// SetupOpenInfFileW: an INF file, parsed or known from earlier.
 struct InfObject {
-  std::shared_ptr<const InfFile> file;
+  std::shared_ptr<OpenInf> inf;
 };
 
 class HandleTable {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/registry_store.h"
 #include "platform/text.h"
 
@@ -66,6 +67,7 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     next.systemDirectory = *found;
   }
   Current() = next;
+  ForgetInfRecords();
   std::string warnings;
   LoadRegistry(Current(), &warnings);
   if (!warnings.empty()) std::fprintf(stderr, "%s", warnings.c_str());

@@ -1,0 +1,119 @@
+// Look-ups in a parsed INF file: sections and [Strings] keys by binary
+// search, keys of a section in one pass, substitution in one pass over the
+// raw text with its output bounded.
+#include <algorithm>
+
+#include "platform/offline/formats/inf_parser.h"
+#include "platform/text.h"
+
+namespace offline {
+namespace {
+
+// -1, 0 or 1 as a is before, equal to or after b, upper-cased (a-z).
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t x = text::UpperAZ(a[i]), y = text::UpperAZ(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A directory id as SetupAPI reads one between percent signs: decimal digits only.
+std::optional<unsigned> DirId(std::u16string_view key) {
+  if (key.empty() || key.size() > 9) return std::nullopt;
+  unsigned id = 0;
+  for (char16_t c : key) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    id = id * 10 + static_cast<unsigned>(c - u'0');
+  }
+  return id;
+}
+
+}  // namespace
+
+std::optional<std::size_t> InfFile::FindSection(std::u16string_view name) const {
+  const auto it = std::lower_bound(sectionsByName_.begin(), sectionsByName_.end(), name,
+                                   [this](std::uint32_t s, std::u16string_view n) {
+                                     return CompareNoCase(SectionName(s), n) < 0;
+                                   });
+  if (it == sectionsByName_.end() || CompareNoCase(SectionName(*it), name) != 0) return std::nullopt;
+  return *it;
+}
+
+const InfLine* InfFile::FindString(std::u16string_view key) const {
+  const auto it = std::lower_bound(strings_.begin(), strings_.end(), key, [this](std::uint32_t l, std::u16string_view k) {
+    return CompareNoCase(Text(lines_[l].key), k) < 0;
+  });
+  if (it == strings_.end() || CompareNoCase(Text(lines_[*it].key), key) != 0) return nullptr;
+  return &lines_[*it];
+}
+
+std::optional<std::size_t> InfFile::FindKey(std::size_t section, std::u16string_view key,
+                                            const InfDirIds* dirids) const {
+  std::u16string substituted;
+  for (std::size_t l = 0; l < LineCount(section); ++l) {
+    const InfLine& line = Line(section, l);
+    if (!line.hasKey) continue;
+    std::u16string_view lineKey = Key(line);
+    if (lineKey.find(u'%') != std::u16string_view::npos) {
+      substituted.clear();
+      Substitute(lineKey, &substituted, dirids);
+      lineKey = substituted;
+    }
+    if (CompareNoCase(lineKey, key) == 0) return l;
+  }
+  return std::nullopt;
+}
+
+void InfFile::Substitute(std::u16string_view raw, std::u16string* out, const InfDirIds* dirids) const {
+  const std::size_t limit = out->size() + kInfMaxFieldChars;
+  auto append = [out, limit](std::u16string_view s) {
+    out->append(s.substr(0, limit - std::min(limit, out->size())));
+  };
+  std::size_t i = 0;
+  while (i < raw.size() && out->size() < limit) {
+    const std::size_t open = raw.find(u'%', i);
+    if (open == std::u16string_view::npos) {
+      append(raw.substr(i));
+      break;
+    }
+    append(raw.substr(i, open - i));
+    const std::size_t close = raw.find(u'%', open + 1);
+    if (close == std::u16string_view::npos) {  // an unclosed % is copied
+      append(raw.substr(open));
+      break;
+    }
+    const std::u16string_view key = raw.substr(open + 1, close - open - 1);
+    i = close + 1;
+    if (key.empty()) {
+      append(u"%");
+    } else if (const InfLine* hit = FindString(key)) {
+      if (hit->fieldCount) append(Field(*hit, 0));
+    } else if (std::optional<std::u16string> path = (dirids && *dirids && DirId(key)) ? (*dirids)(*DirId(key))
+                                                                                        : std::nullopt) {
+      std::u16string_view p = *path;
+      if (!p.empty() && p.back() == u'\\' && i < raw.size() && raw[i] == u'\\') p.remove_suffix(1);
+      append(p);
+    } else {
+      append(raw.substr(open, close - open + 1));
+    }
+  }
+}
+
+std::u16string InfFile::Substitute(std::u16string_view raw, const InfDirIds* dirids) const {
+  std::u16string out;
+  Substitute(raw, &out, dirids);
+  return out;
+}
+
+std::u16string InfFile::LineText(const InfLine& line, const InfDirIds* dirids) const {
+  std::u16string text;
+  for (std::uint32_t f = 0; f < line.fieldCount; ++f) {
+    if (f) text.push_back(u',');
+    Substitute(Field(line, f), &text, dirids);
+  }
+  return text;
+}
+
+}  // namespace offline
