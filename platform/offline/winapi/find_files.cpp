@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
+#include <cstdio>
 #include <vector>
 
 #include "platform/offline/winapi/handle_table.h"
@@ -17,7 +17,9 @@
 namespace os {
 namespace {
 
-constexpr std::size_t kMaxEntries = 20000;  // a folder listing beyond this is cut short
+// A listing keeps at most this many entries (some 25 MB): far more than a
+// Windows folder the program lists holds (an inf folder has a few thousand).
+constexpr std::size_t kMaxEntries = 262144;
 constexpr char16_t kDosStar = u'<';
 constexpr char16_t kDosQm = u'>';
 constexpr char16_t kDosDot = u'"';
@@ -93,37 +95,93 @@ std::optional<struct stat> EntryStat(const offline::Place& folder, int dirFd, co
   return st;
 }
 
+// NTFS order: upper-cased UTF-16 code units; of two equal names the one met first.
+bool NtfsLess(const offline::FoundEntry& a, const offline::FoundEntry& b) {
+  const std::size_t n = std::min(a.name.size(), b.name.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t x = text::UpperAZ(a.name[i]), y = text::UpperAZ(b.name[i]);
+    if (x != y) return x < y;
+  }
+  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+  return a.order < b.order;
+}
+
+bool SameName(const offline::FoundEntry& a, const offline::FoundEntry& b) {
+  return text::EqualsNoCaseAZ(a.name, b.name);
+}
+
+// The entries a listing keeps: at most kMaxEntries, the first ones in NTFS
+// order (a max-heap while the folder is read), so a folder of more names than
+// that loses the last ones in the order the caller would see them, never
+// whichever the host happened to list first.
+class Kept {
+ public:
+  void Offer(offline::FoundEntry entry) {
+    if (heap_.size() < kMaxEntries) {
+      heap_.push_back(std::move(entry));
+      std::push_heap(heap_.begin(), heap_.end(), NtfsLess);
+    } else {
+      ++dropped_;
+      if (!NtfsLess(entry, heap_.front())) return;
+      std::pop_heap(heap_.begin(), heap_.end(), NtfsLess);
+      heap_.back() = std::move(entry);
+      std::push_heap(heap_.begin(), heap_.end(), NtfsLess);
+    }
+  }
+  std::uint32_t Next() { return order_++; }
+  // In NTFS order, each name once (a file below --output hides the image's).
+  std::vector<offline::FoundEntry> Take(std::u16string_view pattern) {
+    std::sort_heap(heap_.begin(), heap_.end(), NtfsLess);
+    heap_.erase(std::unique(heap_.begin(), heap_.end(), SameName), heap_.end());
+    if (dropped_) {
+      std::fprintf(stderr, "quillon: %s matches more than %zu entries; only the first %zu in name order are listed\n",
+                   text::ToUtf8(pattern).c_str(), kMaxEntries, kMaxEntries);
+    }
+    return std::move(heap_);
+  }
+
+ private:
+  std::vector<offline::FoundEntry> heap_;
+  std::size_t dropped_ = 0;
+  std::uint32_t order_ = 0;
+};
+
 // Adds the entries of the folder `folder` that match. Only files and folders
 // are listed: a FIFO, socket or device is nothing Windows would show.
-void Collect(const offline::Place& folder, bool driveRoot, const std::u16string& pattern,
-             std::set<std::u16string>* seen, std::vector<WIN32_FIND_DATAW>* out) {
+void Collect(const offline::Place& folder, bool driveRoot, const std::u16string& pattern, Kept* kept) {
   offline::safefs::Fd fd = offline::safefs::OpenBeneath(*folder.tree, folder.parts, O_RDONLY | O_DIRECTORY);
   if (!fd.valid()) return;
   std::unique_ptr<DIR, int (*)(DIR*)> d(fdopendir(fd.get()), closedir);
   if (!d) return;
   fd.release();
   while (dirent* e = readdir(d.get())) {
-    if (out->size() >= kMaxEntries) break;
     const std::string entry = e->d_name;
     if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
     std::u16string name = text::FromUtf8(entry);
     if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
     std::optional<struct stat> st = EntryStat(folder, dirfd(d.get()), entry);
     if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
-    if (!seen->insert(text::UpperCaseAZ(name)).second) continue;
-    WIN32_FIND_DATAW data{};
-    data.dwFileAttributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) data.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
-    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) data.dwFileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
-    const std::uint64_t size = S_ISDIR(st->st_mode) ? 0 : static_cast<std::uint64_t>(st->st_size);
-    data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data.nFileSizeLow = static_cast<DWORD>(size);
-    const std::uint64_t t = (static_cast<std::uint64_t>(st->st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
-                            static_cast<std::uint64_t>(st->st_mtim.tv_nsec) / 100;
-    data.ftLastWriteTime = {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
-    text::Copy(data.cFileName, name);
-    out->push_back(data);
+    offline::FoundEntry found;
+    found.attributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) found.attributes |= FILE_ATTRIBUTE_READONLY;
+    if (found.attributes != FILE_ATTRIBUTE_NORMAL) found.attributes &= ~FILE_ATTRIBUTE_NORMAL;
+    found.size = S_ISDIR(st->st_mode) ? 0 : static_cast<std::uint64_t>(st->st_size);
+    found.writeTime = (static_cast<std::uint64_t>(st->st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
+                      static_cast<std::uint64_t>(st->st_mtim.tv_nsec) / 100;
+    found.name = std::move(name);
+    found.order = kept->Next();
+    kept->Offer(std::move(found));
   }
+}
+
+WIN32_FIND_DATAW FindData(const offline::FoundEntry& entry) {
+  WIN32_FIND_DATAW data{};
+  data.dwFileAttributes = entry.attributes;
+  data.nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
+  data.nFileSizeLow = static_cast<DWORD>(entry.size);
+  data.ftLastWriteTime = {static_cast<DWORD>(entry.writeTime), static_cast<DWORD>(entry.writeTime >> 32)};
+  text::Copy(data.cFileName, entry.name);
+  return data;
 }
 
 }  // namespace
@@ -141,8 +199,7 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  offline::FindObject found;
-  std::set<std::u16string> seen;
+  Kept kept;
   bool anyFolder = false;
   std::optional<std::string> rel = offline::DriveRelative(dirPart);
   if (rel) {
@@ -151,22 +208,20 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
       std::optional<offline::Place> folder = offline::PlaceIn(tree, *rel);
       if (!folder || !folder->exists || !S_ISDIR(folder->mode)) continue;
       anyFolder = true;
-      Collect(*folder, rel->empty(), namePattern, &seen, &found.entries);
+      Collect(*folder, rel->empty(), namePattern, &kept);
     }
   }
   if (!anyFolder) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
+  offline::FindObject found;
+  found.entries = kept.Take(full);
   if (found.entries.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  // NTFS keeps names in the order of their upper-cased UTF-16 code units.
-  std::sort(found.entries.begin(), found.entries.end(), [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) {
-    return text::UpperCaseAZ(a.cFileName) < text::UpperCaseAZ(b.cFileName);
-  });
-  *data = found.entries[0];
+  *data = FindData(found.entries[0]);
   found.next = 1;
   SetLastError(ERROR_SUCCESS);
   return offline::AsHandle<HANDLE>(offline::Handles().Add(std::move(found)));
@@ -182,7 +237,7 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
   }
-  *data = state->entries[state->next++];
+  *data = FindData(state->entries[state->next++]);
   return TRUE;
 }
 

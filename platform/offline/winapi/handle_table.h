@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -21,9 +22,18 @@ namespace offline {
 struct FileObject {
   safefs::Fd fd;
 };
+// One entry of a folder listing, as compact as a listing of many thousands
+// of files needs it.
+struct FoundEntry {
+  std::u16string name;
+  os::DWORD attributes = 0;
+  std::uint64_t size = 0;
+  std::uint64_t writeTime = 0;  // a FILETIME
+  std::uint32_t order = 0;      // where it was met: of two equal names the first is kept
+};
 // FindFirstFileW: the matching entries, in the order they are handed out.
 struct FindObject {
-  std::vector<os::WIN32_FIND_DATAW> entries;
+  std::vector<FoundEntry> entries;
   std::size_t next = 0;
 };
 // RegOpenKeyExW: a key of the registry in force.
