@@ -8,20 +8,22 @@
 #include <cstring>
 #include <string>
 
+#include "app/machine_commands.h"
 #include "app/page_output.h"
 #include "app/startup.h"
 #include "app/version_listing.h"
 
 namespace app {
-namespace {
 
 // Standard output that cannot take the text (a full disk, a closed pipe) is a failure.
-int Print(const std::string& s) {
+int PrintToStdout(const std::string& s) {
   const bool written = std::fwrite(s.data(), 1, s.size(), stdout) == s.size();
   if (written && std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
   std::fprintf(stderr, "quillon: cannot write to standard output: %s\n", std::strerror(errno));
   return 1;
 }
+
+namespace {
 
 int Usage(const std::string& message) {
   std::fprintf(stderr, "quillon: %s (see --help)\n", message.c_str());
@@ -56,12 +58,14 @@ int ReportCommand(const std::vector<std::string>& args) {
 
 int RunCommand(const std::vector<std::string>& args) {
   const std::string command = args.empty() ? std::string("--pages") : args[0];
+  if (command == "read-report") return ReadReportCommand({args.begin() + 1, args.end()});
+  if (command == "diff") return DiffCommand({args.begin() + 1, args.end()});
   if (std::find(args.begin(), args.end(), "--report") != args.end()) return ReportCommand(args);
   if (command == "--overwrite" || command == "--append") return Usage(command + " goes with --report");
   if (args.size() > 1) return Usage("only one command may be given: " + command + " and " + args[1]);
-  if (command == "--pages") return Print(PagesAsText(StartupPages().SheetPages()));
-  if (command == "--json") return Print(PagesAsJson(StartupPages().SheetPages()));
-  if (command == "--versions") return Print(VersionListing());
+  if (command == "--pages") return PrintToStdout(PagesAsText(StartupPages().SheetPages()));
+  if (command == "--json") return PrintToStdout(MachineAsJson(StartupPages().SheetPages()));
+  if (command == "--versions") return PrintToStdout(VersionListing());
   return Usage("unknown option: " + command);
 }
 

@@ -10,4 +10,8 @@ namespace app {
 // Standard output is UTF-8.
 int RunCommand(const std::vector<std::string>& args);
 
+// Writes `s` to standard output and flushes it: 0, or 1 with a message on
+// standard error when standard output cannot take it.
+int PrintToStdout(const std::string& s);
+
 }  // namespace app

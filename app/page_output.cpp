@@ -1,7 +1,7 @@
 #include "app/page_output.h"
 
-#include <cstdio>
-
+#include "model/collect.h"
+#include "model/json_output.h"
 #include "platform/text.h"
 
 namespace app {
@@ -16,43 +16,18 @@ std::string PagesAsText(const std::vector<SheetPage>& pages) {
   return out;
 }
 
-std::string JsonString(const std::u16string& s) {
-  const std::string utf8 = text::ToUtf8(s);
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
+std::string MachineAsJson(const std::vector<SheetPage>& pages) {
+  model::MachineFacts facts = model::CollectMachineFacts();
+  std::vector<model::PageFacts> pageFacts;
+  for (const SheetPage& page : pages) {
+    model::PageFacts entry;
+    entry.templateId = page.templateId;
+    entry.caption = text::ToUtf8(page.caption);
+    for (const pages::ControlText& control : page.texts) entry.controls.push_back({control.id, text::ToUtf8(control.text)});
+    pageFacts.push_back(std::move(entry));
   }
-  return out + "\"";
-}
-
-std::string PagesAsJson(const std::vector<SheetPage>& pages) {
-  std::string out = "{\"pages\":[";
-  for (std::size_t p = 0; p < pages.size(); ++p) {
-    const SheetPage& page = pages[p];
-    if (p > 0) out += ",";
-    out += "{\"template\":" + std::to_string(page.templateId) + ",\"caption\":" + JsonString(page.caption) +
-           ",\"controls\":[";
-    for (std::size_t i = 0; i < page.texts.size(); ++i) {
-      if (i > 0) out += ",";
-      out += "{\"id\":" + std::to_string(page.texts[i].id) + ",\"text\":" + JsonString(page.texts[i].text) + "}";
-    }
-    out += "]}";
-  }
-  return out + "]}\n";
+  facts.pages = std::move(pageFacts);
+  return model::FactsAsJsonText(facts);
 }
 
 }  // namespace app

@@ -1,4 +1,5 @@
-// The sheet's pages as plain text (--pages) and as JSON (--json), UTF-8.
+// The sheet's pages as plain text (--pages), and the machine's facts with
+// them as JSON (--json), UTF-8.
 #pragma once
 
 #include <string>
@@ -12,10 +13,8 @@ namespace app {
 // (its text exactly), then an empty line. Lines end in "\n".
 std::string PagesAsText(const std::vector<SheetPage>& pages);
 
-// {"pages":[{"template":130,"caption":"...","controls":[{"id":1000,"text":"..."},...]},...]}
-std::string PagesAsJson(const std::vector<SheetPage>& pages);
-
-// A JSON string literal for `s` (quotes included); control characters escaped.
-std::string JsonString(const std::u16string& s);
+// Probes the machine (model/collect.h) and gives its facts with `pages` as
+// JSON (model/machine.schema.json).
+std::string MachineAsJson(const std::vector<SheetPage>& pages);
 
 }  // namespace app

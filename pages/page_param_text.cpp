@@ -8,7 +8,7 @@ namespace pages {
 namespace {
 
 void FormatUnavailable(int driverIndex, PageParamText& text) {
-  text::Copy(text.szConfiguration, u"Configuration:     \"N/A\"");
+  text::Format(text.szConfiguration, u"Configuration:     \"%s\"", ConfigurationWord(driverIndex, nullptr));
   if (IsQLogicFamily(driverIndex)) {
     text::Copy(text.szQueueDepth, u"ExecutionThrottle:  \"N/A\"");
   } else {
@@ -20,17 +20,9 @@ void FormatUnavailable(int driverIndex, PageParamText& text) {
   text::Copy(text.szMaximumSGList, u"MaximumSGList:        \"N/A\"");
 }
 
-const char16_t* ConfigurationLine(int driverIndex, const DriverParamInfo& info) {
-  if (IsQLogicFamily(driverIndex)) return u"Configuration:     \"All Modes Supported\"";
-  if (info.MultiPath) return u"Configuration:     \"Best Configured For Multi Path\"";
-  if (info.SinglePath) return u"Configuration:     \"Best Configured For Single Path\"";
-  if (info.Transparent) return u"Configuration:     \"Best Configured For Transparent\"";
-  return u"Configuration:     \"Unknown\"";
-}
-
 void FormatRead(int driverIndex, const DriverParamInfo& info, PageParamText& text) {
   const bool qlogic = IsQLogicFamily(driverIndex);
-  text::Copy(text.szConfiguration, ConfigurationLine(driverIndex, info));
+  text::Format(text.szConfiguration, u"Configuration:     \"%s\"", ConfigurationWord(driverIndex, &info));
 
   const std::u16string_view depth(info.QueueDepth, text::Length(info.QueueDepth, sizeof info.QueueDepth / 2));
   if (depth.empty()) {
@@ -60,6 +52,15 @@ void FormatRead(int driverIndex, const DriverParamInfo& info, PageParamText& tex
 }
 
 }  // namespace
+
+const char16_t* ConfigurationWord(int driverIndex, const DriverParamInfo* info) {
+  if (info == nullptr) return u"N/A";
+  if (IsQLogicFamily(driverIndex)) return u"All Modes Supported";
+  if (info->MultiPath) return u"Best Configured For Multi Path";
+  if (info->SinglePath) return u"Best Configured For Single Path";
+  if (info->Transparent) return u"Best Configured For Transparent";
+  return u"Unknown";
+}
 
 void FormatPageParameters(int driverIndex, PageParamText& text) {
   text.szQueueDepth[0] = text.szQueueTarget[0] = text.szRequests[0] = 0;

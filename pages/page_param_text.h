@@ -2,6 +2,8 @@
 // group, formatted from the driver's registry parameters.
 #pragma once
 
+#include "probes/system_probe.h"
+
 namespace pages {
 
 // Each slot holds at most 99 characters plus the terminator. A line that would
@@ -16,6 +18,11 @@ struct PageParamText {
   char16_t szConfiguration[kSlot];
   char16_t szResetBus[kSlot];
 };
+
+// The word of the page's "Configuration:" line for the driver `driverIndex`
+// with the reader's record `info`, or with none (null: the parameters could
+// not be read, "N/A").
+const char16_t* ConfigurationWord(int driverIndex, const DriverParamInfo* info);
 
 // Fills `text` for the adapter driver `driverIndex` (probes/driver_table.h)
 // from ReadDriverParameters.

@@ -4,6 +4,7 @@
 #include "probes/file_version_reader.h"
 #include "probes/fs_redirection.h"
 #include "probes/system_probe.h"
+#include "probes/version_files.h"
 #include "files/text_file.h"
 
 bool CSystemProbe::GetFileVersionString(const char16_t* directory, const char16_t* fileName,
@@ -22,10 +23,22 @@ bool CSystemProbe::GetFileVersionString(const char16_t* directory, const char16_
   return true;
 }
 
-void CSystemProbe::GetDriverVersions(DriverVersions& v) {
-  char16_t directory[260] = {};
+void DriversDirectory(char16_t (&directory)[260]) {
+  directory[0] = 0;
   os::GetSystemDirectoryW(directory, 260);
   text::Append(directory, u"\\Drivers\\");
+}
+
+void MarkerDirectory(char16_t (&directory)[260]) {
+  char16_t systemDir[260] = {};
+  os::GetSystemDirectoryW(systemDir, 260);
+  text::Copy(directory, std::u16string_view(systemDir, text::Length(systemDir, 3)));
+  text::Append(directory, u"Halvorn\\Version\\");
+}
+
+void CSystemProbe::GetDriverVersions(DriverVersions& v) {
+  char16_t directory[260] = {};
+  DriversDirectory(directory);
   CFileSystemRedirectionOff realDriversFolder;
   GetFileVersionString(directory, u"lp6nds35.sys", v.lp6nds35);
   GetFileVersionString(directory, u"ELXSTOR.sys", v.elxstor);
@@ -40,11 +53,8 @@ void CSystemProbe::GetDriverVersions(DriverVersions& v) {
 }
 
 void CSystemProbe::GetMarkerVersions(MarkerVersions& v) {
-  char16_t systemDir[260] = {};
-  os::GetSystemDirectoryW(systemDir, 260);
   char16_t directory[260] = {};
-  text::Copy(directory, std::u16string_view(systemDir, text::Length(systemDir, 3)));
-  text::Append(directory, u"Halvorn\\Version\\");
+  MarkerDirectory(directory);
   GetFileVersionString(directory, u"Ormaby.exe", v.Ormaby);
   GetFileVersionString(directory, u"Pellwyn.exe", v.Pellwyn);
   GetFileVersionString(directory, u"Pellwyn64.exe", v.Pellwyn64);

@@ -16,15 +16,15 @@ void WriteCoalescing(PieceSink& out, const DriverParamInfo& info) {
   }
 }
 
-const char16_t* ConfigurationWord(int driverIndex, const DriverParamInfo& info) {
+}  // namespace
+
+const char16_t* ConfigurationType(int driverIndex, const DriverParamInfo& info) {
   if (IsQLogicFamily(driverIndex)) return u"* All Modes Supported *";
   if (info.MultiPath) return u"* Best Configured for a Multi Path Environment *";
   if (info.SinglePath) return u"* Best Configured for a Single Path Environment *";
   if (info.Transparent) return u"* Best Configured for a Transparent Environment *";
   return u"* Not Available *";
 }
-
-}  // namespace
 
 bool WriteParameterDetails(CTextFile& file, int driverIndex) {
   PieceSink out(file);
@@ -84,7 +84,7 @@ bool WriteParameterDetails(CTextFile& file, int driverIndex) {
   }
   if (keyOpen) key.Close();
 
-  out.Append(u"\r\n\r\n\r\nConfiguration Type:      %s \r\n\r\n", ConfigurationWord(driverIndex, info));
+  out.Append(u"\r\n\r\n\r\nConfiguration Type:      %s \r\n\r\n", ConfigurationType(driverIndex, info));
   return out.complete();
 }
 

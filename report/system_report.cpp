@@ -12,6 +12,7 @@
 #include "probes/token_list.h"
 #include "report/driver_listing.h"
 #include "report/parameter_details.h"
+#include "report/adapter_sections.h"
 #include "report/piece_sink.h"
 #include "files/text_file.h"
 
@@ -150,45 +151,6 @@ void WriteFoundOrMissing(PieceSink& out, const char16_t* version, const char16_t
   }
 }
 
-// What one adapter driver's section writes, and when. Either the driver file
-// decides alone (kFile), or the file decides and the parameter string then
-// gates the listing (kFileThenParameters), or the parameter string decides and
-// the file then gates the rest (kParametersThenFile).
-enum class SectionGate { kFile, kFileThenParameters, kParametersThenFile };
-
-struct AdapterSection {
-  int driverIndex;
-  int dashes;
-  const char16_t* title;
-  const char16_t* found;    // "%s": the driver file's version
-  const char16_t* missing;
-  SectionGate gate;
-};
-
-constexpr AdapterSection kAdapterSections[] = {
-    {driver_index::kZolvanta, 20, u"\r\n* ZOLVANTA Section *",
-     u"\r\nZOLVANTA.sys:                      Version \"%s\" of the driver was found. \r\n",
-     u"\r\nZOLVANTA.sys:                      --- No Version of ZOLVANTA.sys Found ---\r\n", SectionGate::kFile},
-    {driver_index::kLpxnds, 27, u"\r\n* Emulex ScsiPort Section *",
-     u"\r\nLpxnds.sys:                         Version \"%s\" of the driver was found. \r\n",
-     u"\r\nLpxnds.sys:                         --- No Version of Lpxnds.sys Found ---\r\n", SectionGate::kFile},
-    {driver_index::kElxStor, 27, u"\r\n* Emulex StorPort Section *",
-     u"\r\nELXSTOR.sys:                        Version \"%s\" of the driver was found. \r\n",
-     u"\r\nELXSTOR.sys:                        --- No Version of ELXSTOR.sys Found ---\r\n", SectionGate::kFile},
-    {driver_index::kVexa2300, 18, u"\r\n* vexa2300 Section *",
-     u"\r\nvexa2300.sys:                         Version \"%s\" of the driver was found. \r\n",
-     u"\r\nvexa2300.sys:                         --- No Version of vexa2300.sys Found ---\r\n",
-     SectionGate::kFileThenParameters},
-    {driver_index::kQlScsiPort, 27, u"\r\n* Qlogic ScsiPort Section *",
-     u"\r\nQlogic ScsiPort::                   Version \"%s\" of the driver was found. \r\n",
-     u"\r\nQlogic ScsiPort:                    --- No Version of the Qlogic ScsiPort Driver Found ---\r\n",
-     SectionGate::kParametersThenFile},
-    {driver_index::kQlStorPort, 27, u"\r\n* Qlogic StorPort Section *",
-     u"\r\nQlogic StorPort::                   Version \"%s\" of the driver was found. \r\n",
-     u"\r\nQlogic StorPort:                    --- No Version of the Qlogic StorPort Driver Found ---\r\n",
-     SectionGate::kParametersThenFile},
-};
-
 static_assert(CoversEveryDriver(kAdapterSections), "every adapter driver needs its report section");
 
 // One adapter driver's section: the frame, the found or missing line as the
@@ -228,26 +190,6 @@ void WriteAdapterSections(PieceSink& out, const DriverVersions& drivers) {
   for (const AdapterDriver& driver : kAdapterDrivers) WriteAdapterSection(out, driver, drivers);
 }
 
-const char16_t* TandrelPiece(const char16_t* v) {
-  std::u16string_view version(v);
-  if (text::Contains(version, u"3.5.0.12")) return u"\r\nTandrel Version:                Tandrel 3.1a (Possible SP1)";
-  if (text::Contains(version, u"3.5.0.13")) return u"\r\nTandrel Version:                Tandrel 3.1a (SP2 or SR1)";
-  if (text::Contains(version, u"3.5.20.8")) return u"\r\nTandrel Version:                Tandrel 3.1B (OVRA1000)";
-  if (text::Contains(version, u"3.2.0.17"))
-    return u"\r\nTandrel Version:                Tandrel 3.1A (Possible SP1 for 4xxx)";
-  if (text::Contains(version, u"3.5.0.19")) return u"\r\nTandrel Version:                Tandrel 3.1A (SP3)";
-  if (text::Contains(version, u"3.6.2.465")) return u"\r\nTandrel Version:                Tandrel v4.0";
-  if (text::Contains(version, u"3.6.2.467")) return u"\r\nTandrel Version:                Tandrel 4.0 (SP1)";
-  switch (CompareVersions(u"3.6.2.467", v)) {
-    case 1:
-      return u"\r\nTandrel Version:                Tandrel 4.0(SP1 or greater)";
-    case 2:
-      return u"\r\nTandrel Version:                Tandrel 3.1a or older.";
-    default:
-      return u"\r\nTandrel Version:                An unknown version of Tandrel has been found on your system.";
-  }
-}
-
 void WriteTandrel(PieceSink& out, const DriverVersions& drivers) {
   WriteFrame(out, 22, u"\r\n* Tandrel Section *");
   if (drivers.sollin[0] == 0) {
@@ -255,7 +197,7 @@ void WriteTandrel(PieceSink& out, const DriverVersions& drivers) {
     return;
   }
   out.Append(u"\r\nSollin.sys Version:                Version \"%s\" of the driver was found. ", drivers.sollin);
-  out.Append(TandrelPiece(drivers.sollin));
+  out.Append(u"\r\nTandrel Version:                %s", TandrelRelease(drivers.sollin));
 }
 
 // Searches the OEM INF files and lists the matches, or writes `none`.
@@ -315,6 +257,26 @@ void CreateFolder(const char16_t* path, TextFileFailure* failure) {
 }
 
 }  // namespace
+
+const char16_t* TandrelRelease(const char16_t* v) {
+  std::u16string_view version(v);
+  if (text::Contains(version, u"3.5.0.12")) return u"Tandrel 3.1a (Possible SP1)";
+  if (text::Contains(version, u"3.5.0.13")) return u"Tandrel 3.1a (SP2 or SR1)";
+  if (text::Contains(version, u"3.5.20.8")) return u"Tandrel 3.1B (OVRA1000)";
+  if (text::Contains(version, u"3.2.0.17"))
+    return u"Tandrel 3.1A (Possible SP1 for 4xxx)";
+  if (text::Contains(version, u"3.5.0.19")) return u"Tandrel 3.1A (SP3)";
+  if (text::Contains(version, u"3.6.2.465")) return u"Tandrel v4.0";
+  if (text::Contains(version, u"3.6.2.467")) return u"Tandrel 4.0 (SP1)";
+  switch (CompareVersions(u"3.6.2.467", v)) {
+    case 1:
+      return u"Tandrel 4.0(SP1 or greater)";
+    case 2:
+      return u"Tandrel 3.1a or older.";
+    default:
+      return u"An unknown version of Tandrel has been found on your system.";
+  }
+}
 
 int CompareVersions(const char16_t* a, const char16_t* b) {
   if (a == nullptr || b == nullptr || a[0] == 0 || b[0] == 0) return 0;

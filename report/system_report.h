@@ -34,6 +34,10 @@ struct ReportOutcome {
 // Probes the machine afresh and writes the whole report.
 ReportOutcome WriteSystemReport(const ReportOptions& options);
 
+// The Tandrel release the report names for the Sollin.sys version text `v`
+// ("Tandrel 4.0(SP1 or greater)").
+const char16_t* TandrelRelease(const char16_t* v);
+
 // Compares two dotted version texts by their first four components: 1 when a
 // is earlier than b, 2 when later, 3 when equal, 0 when either is absent.
 int CompareVersions(const char16_t* a, const char16_t* b);

@@ -5,7 +5,8 @@
 # A fresh Wine prefix gets the sample system (examples/sample-server: driver
 # files, version markers, OEM INFs and the registry from its hives) and
 # Windows Server 2003 as its version; then quillon_uia drives the program
-# through its screens, four times:
+# through its screens, four times (after comparing its --json with the Linux
+# build's):
 #   1  sheet read page by page and compared with the Linux build's pages,
 #      buttons checked, closed with OK; NO writes nothing
 #   2  sheet closed with Esc; YES writes the report (compared with the golden
@@ -293,9 +294,24 @@ run4() {
   check "run 4: viewer opened the report" uia kill-viewer SysInfo
 }
 
+# --json: Quillon.exe under Wine prints the same bytes as the Linux build
+# (QUILLON_NATIVE, default build/native/quillon) on the same sample, told
+# Wine's spelling of the system directory.
+json_matches() {
+  local linux=${QUILLON_NATIVE:-$ROOT/build/native/quillon}
+  [ -x "$linux" ] || { echo "        no Linux build at $linux (set QUILLON_NATIVE)" >&2; return 1; }
+  (cd "$DRIVE_C/Quillon" && wine 'C:\Quillon\Quillon.exe' --json </dev/null >"$ART/facts-wine.json") || return 1
+  "$linux" --root "$SAMPLE" --system-directory 'C:\windows\system32' --output "$WORK/linux-out" --json \
+    >"$ART/facts-linux.json" || return 1
+  cmp -s "$ART/facts-linux.json" "$ART/facts-wine.json" && return 0
+  diff -u "$ART/facts-linux.json" "$ART/facts-wine.json" | head -40 | sed 's/^/        /'
+  return 1
+}
+
 echo "== e2e-wine: $EXE"
 if setup_prefix; then
   pass "setup: prefix with the sample system"
+  check "json: Quillon.exe --json prints the Linux build's bytes" json_matches
   for RUN in 1 2 3 4; do
     echo "== run $RUN"
     start_program "$RUN"

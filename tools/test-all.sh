@@ -16,6 +16,7 @@ section "native build"
 run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
   run cmake --build build/native -j2 &&
   { section "native tests"; run ctest --test-dir build/native --output-on-failure; } &&
+  { section "JSON schema (python3-jsonschema)"; run python3 tools/check-json-schema.py build/native; } &&
   { section "terminal end to end (tmux)"; run bash tests/e2e/terminal.sh build/native/quillon; }
 
 section "windows cross build"

@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "tests/support/page_golden.h"
 #include "tests/support/scenario.h"
+#include "tests/support/test_machines.h"
 
 namespace {
 
@@ -78,29 +79,7 @@ TEST(PagesTest, DriverFileWithoutVersionCountsAsAbsent) {
 TEST(PagesTest, AllDriversShowAllPagesInTabOrder) {
   Scenario s;
   if (IsSixtyFourBit(s)) GTEST_SKIP() << "the system has SysWow64: markers would be the 64-bit ones";
-  for (const char16_t* file : {u"Zolvanta.sys", u"ELXSTOR.sys", u"lpxnds.sys", u"vexa2300.sys", u"ql2300.sys"}) {
-    s.WritePe(s.DriversDir() + file, FileVersion(7, 1, 12, 0));
-  }
-  s.WritePe(s.DriversDir() + u"Sollin.sys", FileVersion(3, 5, 0, 13));
-  for (const char16_t* file : {u"Pellwyn.exe", u"Vardane.exe", u"Quillon.exe", u"Gallond.exe", u"Morrisk.exe",
-                               u"Tavish.exe"}) {
-    s.WritePe(s.MarkerDir() + file, FileVersion(1, 0, 2, 4));
-  }
-  const std::u16string device = u"\\Parameters\\Device";
-  s.SetString(kServices + u"ZOLVANTA" + device, u"DriverParameter", u"NodeTimeout=60;QueueDepth=32;QueueTarget=1");
-  s.SetDword(kServices + u"ZOLVANTA" + device, u"MaximumSGList", 129);
-  s.SetDword(kServices + u"ZOLVANTA" + device, u"NumberOfRequests", 64);
-  s.SetString(kServices + u"elxstor" + device, u"DriverParameter", u"LinkTimeout=40;NodeTimeout=10;QUEUEDEPTH=20");
-  s.SetDword(kServices + u"elxstor" + device, u"NumFcpContext", 1024);
-  s.SetString(kServices + u"Lpxnds" + device, u"DriverParameter", u"linktimeout = 500; nodetimeout = 255");
-  s.SetString(kServices + u"vexa2300" + device, u"DriverParameter", u"Throttle=32;RstBus=2");
-  s.SetString(kServices + u"ql2300" + device, u"DriverParameters", u"THROTTLE=64;RSTBUS=1");
-  s.SetString(kServices + u"ql2300" + device, u"DriverParameter", u"throttle = 8");
-  s.SetDword(kServices + u"ql2300" + device, u"MaximumSGList", 255);
-  s.CreateKey(kServices + u"Tarn_Service");
-  s.WriteText(s.WindowsDir() + u"\\inf\\oem3.inf",
-              "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=tevoccl.cat\r\n\r\n"
-              "[TEVOCCL_INST]\r\nAddReg=TevoCCL_AddReg\r\n");
+  AllPagesMachine(s);
   s.Apply();
 
   const std::string korvane = "1.0.2.4";

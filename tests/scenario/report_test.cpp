@@ -13,9 +13,11 @@
 #include "report/system_report.h"
 #include "tests/scenario/report_golden.h"
 #include "tests/support/scenario.h"
+#include "tests/support/test_machines.h"
 
 namespace {
 
+using testing_support::EveryDriverMachine;
 using testing_support::Scenario;
 using tools::FileVersion;
 
@@ -136,58 +138,6 @@ class ReportTest : public ::testing::Test {
   Scenario s;
   int questions = 0;
 };
-
-// Every adapter driver with parameters, most 64-bit markers, and INF files for
-// every catalog the report searches. Forced 64-bit by the WOW6432Node key.
-void EveryDriverMachine(Scenario& s) {
-  s.CreateKey(u"SOFTWARE\\WOW6432Node");
-  const std::u16string drivers = s.DriversDir();
-  s.WritePe(drivers + u"Zolvanta.sys", FileVersion(5, 1, 0, 2));
-  s.WritePe(drivers + u"lpxnds.sys", FileVersion(6, 0, 1, 1));
-  s.WritePe(drivers + u"ELXSTOR.sys", FileVersion(7, 1, 12, 0));
-  s.WritePe(drivers + u"vexa2300.sys", FileVersion(9, 1, 2, 3));
-  s.WritePe(drivers + u"ql2300.sys", FileVersion(9, 1, 4, 10));
-  s.WritePe(drivers + u"Sollin.sys", FileVersion(3, 6, 2, 465));
-  s.WritePe(drivers + u"carnel.sys", FileVersion(2, 0, 0, 1));
-
-  const std::u16string markers = s.MarkerDir();
-  s.WritePe(markers + u"Hestrel64.exe", FileVersion(1, 0, 0, 1));
-  s.WritePe(markers + u"Morrisk64.exe", FileVersion(1, 0, 0, 2));
-  s.WritePe(markers + u"Tavish64.exe", FileVersion(1, 0, 0, 3));
-  s.WritePe(markers + u"Pellwyn64.exe", FileVersion(1, 0, 0, 5));
-  s.WritePe(markers + u"Quillon64.exe", FileVersion(1, 0, 0, 6));
-  s.WritePe(markers + u"Vardane64.exe", FileVersion(1, 0, 0, 7));
-  s.WritePe(markers + u"Hestrel.exe", FileVersion(2, 0, 0, 0));  // 32-bit marker: not listed on 64-bit Windows
-
-  const std::u16string device = u"\\Parameters\\Device";
-  s.SetString(kServices + std::u16string(u"ZOLVANTA") + device, u"DriverParameter",
-              u"NodeTimeOut=60;LinkTimeOut=60;CrFIntrpt=1;");
-  s.SetDword(kServices + std::u16string(u"ZOLVANTA") + device, u"NumberOfRequests", 200);
-  s.SetString(kServices + std::u16string(u"Lpxnds") + device, u"DriverParameter",
-              u"NodeTimeOut=255;LinkTimeOut=500;QueueDepth=32;CrFIntrpt=0");
-  s.SetDword(kServices + std::u16string(u"Lpxnds") + device, u"MaximumSGList", 129);
-  s.SetString(kServices + std::u16string(u"elxstor") + device, u"DriverParameter", u"QueueDepth=64; CoalesceMsCnt=0");
-  s.SetDword(kServices + std::u16string(u"elxstor") + device, u"NumFcpContext", 1024);
-  s.SetString(kServices + std::u16string(u"vexa2300") + device, u"DriverParameter", u"Throttle=16");
-  s.SetDword(kServices + std::u16string(u"vexa2300") + device, u"NumberOfRequests", 64);
-  s.SetString(kServices + std::u16string(u"ql2300") + device, u"DriverParameters", u"Throttle=32;RstBus=1");
-  s.SetString(kServices + std::u16string(u"ql2300") + device, u"DriverParameter", u"Throttle=64;RstBus=2");
-  s.SetDword(kServices + std::u16string(u"ql2300") + device, u"MaximumSGList", 128);
-
-  // Two-digit names only, so that the listing order is the same by name and by number.
-  WriteCatalogInf(s, u"oem10.inf", "Zolvanta.cat");
-  WriteCatalogInf(s, u"oem11.inf", "lpsimdev.cat");
-  WriteCatalogInf(s, u"oem12.inf", "LPXNDS.CAT");
-  WriteCatalogInf(s, u"oem13.inf", "elxstor.cat");
-  WriteCatalogInf(s, u"oem14.inf", "elxstor.cat");
-  WriteCatalogInf(s, u"oem15.inf", "elxstor.cat");
-  WriteCatalogInf(s, u"oem16.inf", "ql2300.cat");
-  WriteCatalogInf(s, u"oem17.inf", "qlpseudo.cat");
-  WriteInf(s, u"oem18.inf", "CatalogFile=tevoccl.cat\r\n\r\n[TEVOCCL_INST]\r\nAddReg=TevoCcl.AddReg\r\n");
-  WriteInf(s, u"oem19.inf", "CatalogFile=carnel.cat\r\n\r\n[CARNEL_Inst]\r\nAddReg=Carnel.AddReg\r\n");
-  WriteCatalogInf(s, u"oem20.inf", "zolfcac.cat");
-  WriteCatalogInf(s, u"oem21.inf", "zolc8sw.cat");
-}
 
 TEST_F(ReportTest, NothingInstalledGivesEveryNotFoundLine) {
   if (Is64Bit()) GTEST_SKIP() << "this machine counts as 64-bit Windows (a 64-bit Wine prefix)";

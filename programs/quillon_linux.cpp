@@ -25,6 +25,8 @@ constexpr const char* kVersion = "quillon " QUILLON_VERSION "\n";
 
 constexpr const char* kUsage =
     "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] [COMMAND]\n"
+    "       quillon read-report FILE [--json]\n"
+    "       quillon diff A B [--json]\n"
     "\n"
     "Shows the Fibre Channel adapter drivers, version markers and driver parameters of an\n"
     "offline Windows system (a mounted system drive or a copied tree).\n"
@@ -46,11 +48,21 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  --pages                  print the \"Driver Information\" sheet's pages\n"
-    "  --json                   the same pages as JSON\n"
+    "  --json                   every fact found, with the pages, as JSON (described by\n"
+    "                           model/machine.schema.json in the sources)\n"
     "  --versions               list the driver and version-marker file versions\n"
     "  --report [--overwrite|--append]\n"
     "                           write SysInfo.log: replace an earlier one (the default)\n"
     "                           or append to it; a failed write leaves it as it was\n"
+    "\n"
+    "Reading reports back and comparing machines (no --root):\n"
+    "  read-report FILE [--json]\n"
+    "                           the facts each report in a SysInfo.log states, oldest\n"
+    "                           first; --json: as a JSON array\n"
+    "  diff A B [--json]        what differs between two machines, each given as a JSON\n"
+    "                           output, a SysInfo.log (its newest report) or a system\n"
+    "                           drive folder; json:, report: or root: before the path\n"
+    "                           says which\n"
     "\n"
     "  --help                   show this text\n"
     "  --version                show the program's version\n"
@@ -65,7 +77,10 @@ constexpr const char* kUsage =
     "           standard output cannot be written\n"
     "  2        a usage error: an unknown option, two commands, or --overwrite\n"
     "           with --append\n"
-    "  128 + N  ended by signal N\n";
+    "  128 + N  ended by signal N\n"
+    "read-report: 0 when everything was read, 1 when a line or a report was skipped\n"
+    "(each named on standard error), 2 when the file cannot be read.\n"
+    "diff: 0 when the machines are equal, 1 when they differ, 2 on an error.\n";
 
 // --help and --version: standard output that cannot take the text is a failure.
 int PrintOut(const char* text) {
@@ -77,6 +92,10 @@ int PrintOut(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The commands on facts name their own files and systems.
+  if (argc > 1 && (std::strcmp(argv[1], "read-report") == 0 || std::strcmp(argv[1], "diff") == 0)) {
+    return app::RunCommand(std::vector<std::string>(argv + 1, argv + argc));
+  }
   offline::MachineOptions options;
   std::vector<std::string> command;
   enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport, kOverwrite, kAppend };
@@ -128,7 +147,7 @@ int main(int argc, char** argv) {
   if (interactive && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
     std::fputs(
         "quillon: no command given, and the interactive screens need a terminal on standard input and output;\n"
-        "quillon: use --pages (the pages as text), --report (write SysInfo.log) or --json (the pages as JSON)\n",
+        "quillon: use --pages (the pages as text), --report (write SysInfo.log) or --json (the facts as JSON)\n",
         stderr);
     return 2;
   }

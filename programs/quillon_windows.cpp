@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
@@ -51,5 +52,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   if (args.empty()) return app::RunInteractive();
   ConnectConsole();
+  // Commands print the same bytes as the Linux build: "\n" stays "\n".
+  _setmode(_fileno(stdout), _O_BINARY);
   return app::RunCommand(args);
 }
