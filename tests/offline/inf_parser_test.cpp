@@ -77,6 +77,34 @@ TEST(InfParser, DuplicateSectionsMergeWithoutRegardToCase) {
 
 }  // namespace
 
+// A line that goes on below takes the next line in whole, even one that
+// looks like a section header; sections are read lazily, so the scan that
+// finds the headers and the parse of a section's lines must agree on it.
+TEST(InfParser, ContinuedLinesSwallowWhatLooksLikeAHeader) {
+  const struct {
+    const char* name;
+    std::string body;
+    std::u16string text;  // of [S] K
+    bool hasT;
+  } cases[] = {
+      {"continued into [T", "[S]\r\nK=a,\\\r\n[T\r\n", u"a,[T", false},
+      {"continued into [T] with a comment", "[S]\r\nK=a \\ ; c\r\n[T]\r\n", u"a[T]", false},
+      {"a quoted backslash does not continue", "[S]\r\nK=\"a\\\"\r\n[T]\r\nX=1\r\n", u"a\\", true},
+      {"an unclosed quote ends with its line", "[S]\r\nK=\"a\n[T]\r\n", u"a", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto parsed = offline::ParseInf(Bytes(kVersion + c.body), true);
+    ASSERT_TRUE(parsed);
+    const auto s = parsed->FindSection(u"S");
+    ASSERT_TRUE(s);
+    const auto k = parsed->FindKey(*s, u"K");
+    ASSERT_TRUE(k);
+    EXPECT_EQ(parsed->LineText(parsed->Line(*s, *k)), c.text);
+    EXPECT_EQ(parsed->FindSection(u"T").has_value(), c.hasT);
+  }
+}
+
 // Files made to cost time or memory: each case ends with its answer, the work
 // linear in the file (the bench times them at full size: bench/README.md).
 TEST(InfParser, HostileFilesEndWithTheirAnswer) {

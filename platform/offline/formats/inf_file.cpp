@@ -1,9 +1,11 @@
 // Look-ups in a parsed INF file: sections and [Strings] keys by binary
 // search, keys of a section in one pass, substitution in one pass over the
-// raw text with its output bounded.
+// raw text with its output bounded. A section's lines are parsed the first
+// time they are asked for.
 #include <algorithm>
 
-#include "platform/offline/formats/inf_parser.h"
+#include "platform/codecs.h"
+#include "platform/offline/formats/inf_internal.h"
 #include "platform/text.h"
 
 namespace offline {
@@ -41,11 +43,43 @@ std::optional<std::size_t> InfFile::FindSection(std::u16string_view name) const 
   return *it;
 }
 
+const InfFile::LineSpan& InfFile::Lines(std::size_t section) const {
+  const Section& s = sections_[section];
+  if (!s.lines) s.lines = InfSkeleton::ParseLines(*this, s);
+  return *s.lines;
+}
+
+std::u16string InfFile::Decode(const Range& range) const {
+  if (encoding_ == Encoding::kUtf16) return units_.substr(range.start, range.end - range.start);
+  const std::string_view bytes = std::string_view(bytes_).substr(range.start, range.end - range.start);
+  if (encoding_ == Encoding::kUtf8) return text::FromUtf8(bytes);
+  return codecs::DecodeWindows1252(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+// [Strings] lines with a key, by upper-cased key; of equal keys the first in the file comes first.
+void InfFile::IndexStrings() const {
+  if (strings_) return;
+  strings_.emplace();
+  if (const auto section = FindSection(u"Strings")) {
+    const Section& s = sections_[*section];
+    if (!s.lines) s.lines = InfSkeleton::ParseLines(*this, s);
+    const LineSpan& lines = *s.lines;
+    for (std::uint32_t l = lines.first; l < lines.first + lines.count; ++l) {
+      if (lines_[l].hasKey) strings_->push_back(l);
+    }
+    std::stable_sort(strings_->begin(), strings_->end(), [this](std::uint32_t a, std::uint32_t b) {
+      return CompareNoCase(Text(lines_[a].key), Text(lines_[b].key)) < 0;
+    });
+  }
+}
+
 const InfLine* InfFile::FindString(std::u16string_view key) const {
-  const auto it = std::lower_bound(strings_.begin(), strings_.end(), key, [this](std::uint32_t l, std::u16string_view k) {
-    return CompareNoCase(Text(lines_[l].key), k) < 0;
-  });
-  if (it == strings_.end() || CompareNoCase(Text(lines_[*it].key), key) != 0) return nullptr;
+  IndexStrings();
+  const auto it = std::lower_bound(strings_->begin(), strings_->end(), key,
+                                   [this](std::uint32_t l, std::u16string_view k) {
+                                     return CompareNoCase(Text(lines_[l].key), k) < 0;
+                                   });
+  if (it == strings_->end() || CompareNoCase(Text(lines_[*it].key), key) != 0) return nullptr;
   return &lines_[*it];
 }
 

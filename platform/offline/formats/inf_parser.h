@@ -2,14 +2,19 @@
 // SetupGetLineTextW show them. Section and key names compare without regard
 // to case (a-z), as text::EqualsNoCaseAZ does.
 //
-// A parsed file keeps all its text in one buffer: keys, fields and section
-// names are spans of it, so a file costs a handful of allocations however
-// many lines it has, and every look-up is a binary search or one pass over a
-// section.
+// A file is read in two steps. Opening it scans the whole text once, as
+// SetupAPI must to refuse a damaged file: line by line, through quotes,
+// comments and continued lines, finding the section headers and checking the
+// limits, without keeping any token. A section's lines are parsed when a
+// caller first asks for them; their keys and fields are spans of one buffer,
+// so a file costs a handful of allocations however many lines it has, and
+// every look-up is a binary search or one pass over a section. Single-byte
+// text (ANSI, UTF-8) is scanned as it is and decoded one section at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,6 +39,7 @@ constexpr std::size_t kInfMaxSectionName = 255;
 struct InfSpan {
   std::uint32_t offset = 0;
   std::uint32_t length = 0;
+  std::uint32_t chunk = 0;  // which buffer: the section names', or a read section's
 };
 
 struct InfLine {
@@ -53,10 +59,9 @@ class InfFile {
   // The section called `name`, without regard to case; duplicates were merged.
   std::optional<std::size_t> FindSection(std::u16string_view name) const;
 
-  std::size_t LineCount(std::size_t section) const { return sections_[section].lineCount; }
-  const InfLine& Line(std::size_t section, std::size_t line) const {
-    return lines_[sections_[section].firstLine + line];
-  }
+  // A section's lines are read when they are first asked for.
+  std::size_t LineCount(std::size_t section) const { return Lines(section).count; }
+  const InfLine& Line(std::size_t section, std::size_t line) const { return lines_[Lines(section).first + line]; }
   std::u16string_view Key(const InfLine& line) const { return Text(line.key); }
   std::u16string_view Field(const InfLine& line, std::size_t field) const {
     return Text(fields_[line.firstField + field]);
@@ -78,21 +83,48 @@ class InfFile {
   std::u16string LineText(const InfLine& line, const InfDirIds* dirids = nullptr) const;
 
  private:
-  friend class InfReader;
+  friend class InfSkeleton;
+  // Where a section's lines lie in the file's text: one range per place the
+  // section appears, chained in file order.
+  struct Range {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    std::uint32_t next = 0;  // the section's next range; kNoRange ends the chain
+  };
+  static constexpr std::uint32_t kNoRange = 0xFFFFFFFFu;
+  struct LineSpan {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+  };
   struct Section {
     InfSpan name;
-    std::uint32_t firstLine = 0;
-    std::uint32_t lineCount = 0;
+    std::uint32_t firstRange = kNoRange;
+    std::uint32_t lastRange = kNoRange;
+    mutable std::optional<LineSpan> lines;  // once read
   };
-  std::u16string_view Text(InfSpan s) const { return std::u16string_view(text_).substr(s.offset, s.length); }
-  const InfLine* FindString(std::u16string_view key) const;
+  enum class Encoding { kWindows1252, kUtf8, kUtf16 };
 
-  std::u16string text_;
-  std::vector<InfSpan> fields_;
-  std::vector<InfLine> lines_;                // grouped by section, file order within one
-  std::vector<Section> sections_;             // in the order they first appear
-  std::vector<std::uint32_t> sectionsByName_; // section indexes, by upper-cased name
-  std::vector<std::uint32_t> strings_;        // [Strings] lines with a key, by upper-cased key, then file order
+  std::u16string_view Text(InfSpan s) const { return std::u16string_view(text_[s.chunk]).substr(s.offset, s.length); }
+  const LineSpan& Lines(std::size_t section) const;
+  const InfLine* FindString(std::u16string_view key) const;
+  std::u16string Decode(const Range& range) const;
+
+  // The file's text as it came (single bytes, or UTF-16 units), cut at Ctrl-Z.
+  Encoding encoding_ = Encoding::kWindows1252;
+  std::string bytes_;
+  std::u16string units_;
+  std::vector<Range> ranges_;
+  std::vector<Section> sections_;              // in the order they first appear
+  std::vector<std::uint32_t> sectionsByName_;  // section indexes, by upper-cased name
+  // The section names (buffer 0), then the keys and fields of each section
+  // read, in a buffer of its own. Filled as sections are asked for (a parsed
+  // file is used by one caller at a time); what was handed out stays where it
+  // is when another section is read.
+  mutable std::deque<std::u16string> text_;
+  mutable std::deque<InfSpan> fields_;
+  mutable std::deque<InfLine> lines_;
+  mutable std::optional<std::vector<std::uint32_t>> strings_;  // [Strings] lines with a key, by upper-cased key
+  void IndexStrings() const;
 };
 
 // Why a file does not open.
