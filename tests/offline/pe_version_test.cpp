@@ -377,4 +377,44 @@ TEST(PeVersion, HostileSixteenBitFiles) {
   }
 }
 
+// A file of `size` bytes that is the given bytes followed by a hole (zeros),
+// counting what a reader fetches.
+class HoledFile : public offline::ByteSource {
+ public:
+  HoledFile(Bytes head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool read(std::uint64_t offset, void* out, std::size_t length) const override {
+    if (!contains(offset, length)) return false;
+    fetched_ += length;
+    auto* to = static_cast<std::uint8_t*>(out);
+    for (std::size_t i = 0; i < length; ++i) to[i] = offset + i < head_.size() ? head_[offset + i] : 0;
+    return true;
+  }
+  std::uint64_t fetched() const { return fetched_; }
+
+ private:
+  Bytes head_;
+  std::uint64_t size_;
+  mutable std::uint64_t fetched_ = 0;
+};
+
+// A driver of 255 MB (a sparse file) costs a few kilobytes of reading.
+TEST(PeVersion, LargeFilesAreReadOnlyWhereTheResourceIs) {
+  tools::VersionSpec sixteen = SampleVersion();
+  sixteen.sixteenBit = true;
+  const struct {
+    const char* name;
+    Bytes head;
+  } cases[] = {{"PE32", tools::BuildVersionedPe(SampleVersion())},
+               {"PE32+", tools::BuildVersionedPe(SampleVersion(true))},
+               {"NE", tools::BuildVersionedPe(sixteen)}};
+  for (const auto& c : cases) {
+    const HoledFile file(c.head, 255ull << 20);
+    const auto found = offline::FindVersionResource(file);
+    ASSERT_TRUE(found) << c.name;
+    EXPECT_LT(file.fetched(), 8192u) << c.name;
+  }
+}
+
 }  // namespace
+

@@ -1,8 +1,9 @@
 // Opening files and folders of the offline machine as Win32 handles, and
-// making folders. Every object is reached through the held image or output
-// folder (platform/offline/winapi/safe_fs.h); only regular files open as files, and a
-// file with a second name (a hard link) or a link as its last component is
-// never opened for writing.
+// making folders. A handle for reading reads through a drive source
+// (drive_source.h); one for writing holds a descriptor on the host folder
+// written to, reached through its held descriptor (safe_fs.h). Only regular
+// files open as files, and a file with a second name (a hard link) or a link
+// as its last component is never opened for writing.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,7 +55,14 @@ HANDLE OpenFolder(const offline::Place& place, const Request& r) {
   return offline::AddFile(std::move(fd));
 }
 
-// The place exists: a folder, a file, or something that is neither.
+// Why an existing object that is neither a file nor a folder does not open.
+HANDLE RefuseNonFile(mode_t mode, const Request& r) {
+  // A FIFO, socket or device is no file: absent for a reader, refused to a writer.
+  return offline::Fail(INVALID_HANDLE_VALUE, r.Writes() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND,
+                       std::string("it is ") + offline::safefs::KindOf(mode) + ", not a file");
+}
+
+// The place exists on the side written to: a folder, a file, or something that is neither.
 HANDLE OpenExisting(const offline::Place& place, const Request& r) {
   if (r.disposition == CREATE_NEW) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
   if (place.finalIsLink) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "it is a symbolic link");
@@ -62,11 +70,7 @@ HANDLE OpenExisting(const offline::Place& place, const Request& r) {
   struct stat st;
   if (!held.valid() || fstat(held.get(), &st) != 0) return offline::FailErrno(INVALID_HANDLE_VALUE, errno);
   if (S_ISDIR(st.st_mode)) return OpenFolder(place, r);
-  if (!S_ISREG(st.st_mode)) {
-    // A FIFO, socket or device is no file: absent for a reader, refused to a writer.
-    return offline::Fail(INVALID_HANDLE_VALUE, r.Writes() ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND,
-                         std::string("it is ") + offline::safefs::KindOf(st.st_mode) + ", not a file");
-  }
+  if (!S_ISREG(st.st_mode)) return RefuseNonFile(st.st_mode, r);
   if (r.Modifies() && ReadOnly(st.st_mode))
     return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "it is read-only");
   if (r.Modifies() && st.st_nlink > 1) {
@@ -89,8 +93,31 @@ HANDLE OpenExisting(const offline::Place& place, const Request& r) {
   return offline::AddFile(std::move(fd));
 }
 
+// An existing file or folder opened on a drive source, for reading only: a
+// request to read, or one the system drive answers without being written (a
+// folder, a read-only file).
+HANDLE OpenForReading(const offline::Found& found, const Request& r) {
+  const mode_t mode = found.path.mode;
+  if (r.disposition == CREATE_NEW) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
+  if (found.path.finalIsLink) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "it is a symbolic link");
+  if (S_ISDIR(mode)) {
+    if (!(r.flags & FILE_FLAG_BACKUP_SEMANTICS) || (r.disposition != OPEN_EXISTING && r.disposition != OPEN_ALWAYS))
+      return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "it is a folder");
+  } else if (!S_ISREG(mode)) {
+    return RefuseNonFile(mode, r);
+  } else if (r.Modifies()) {
+    return offline::Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED,
+                         ReadOnly(mode) ? "it is read-only" : "the system drive is read, never written");
+  }
+  std::unique_ptr<offline::DriveFile> reader = found.source->Open(found.path);
+  if (!reader) return offline::FailErrno(INVALID_HANDLE_VALUE, errno);
+  const bool reportsExisting = r.disposition == CREATE_ALWAYS || r.disposition == OPEN_ALWAYS;
+  SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return offline::AddReader(std::move(reader));
+}
+
 // The place does not exist (on the side written to).
-HANDLE CreateNew(const offline::Place& place, const Request& r, bool imageHasIt) {
+HANDLE CreateNew(const offline::Place& place, const Request& r, bool systemHasIt) {
   if (r.disposition == OPEN_EXISTING || r.disposition == TRUNCATE_EXISTING)
     return offline::Fail(INVALID_HANDLE_VALUE, place.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, "");
   if (!place.parentExists)
@@ -105,7 +132,7 @@ HANDLE CreateNew(const offline::Place& place, const Request& r, bool imageHasIt)
       return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
     return offline::FailErrno(INVALID_HANDLE_VALUE, errno == EEXIST ? EACCES : errno);  // EEXIST: made meanwhile
   }
-  const bool reportsExisting = imageHasIt && (r.disposition == CREATE_ALWAYS || r.disposition == OPEN_ALWAYS);
+  const bool reportsExisting = systemHasIt && (r.disposition == CREATE_ALWAYS || r.disposition == OPEN_ALWAYS);
   SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return offline::AddFile(std::move(fd));
 }
@@ -126,20 +153,29 @@ HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, 
     return offline::Fail(INVALID_HANDLE_VALUE, ERROR_INVALID_PARAMETER, "");
   const Request r{access, disposition, flags};
   std::u16string_view name(fileName, text::Length(fileName, 32768));
-  std::optional<offline::Place> place = r.Writes() ? offline::MapForWrite(name) : offline::MapForRead(name);
+  if (!r.Writes()) {
+    std::optional<offline::Found> found = offline::MapForRead(name);
+    if (!found) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "");
+    if (found->exists()) return OpenForReading(*found, r);
+    const DWORD error = found->path.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return offline::Fail(INVALID_HANDLE_VALUE, error, "");
+  }
+  std::optional<offline::Place> place = offline::MapForWrite(name);
   if (!place) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "");
-  // Below --output the caller sees the image's files too: one that exists only
-  // in the image counts as existing, and is copied when it is opened for writing.
-  bool imageHasIt = false;
-  if (r.Writes() && !place->exists && place->InOutput()) {
-    std::optional<offline::Place> image = offline::MapInImage(name, false);
-    if (image && image->exists) {
-      if (S_ISDIR(image->mode) || (S_ISREG(image->mode) && ReadOnly(image->mode))) {
-        place = offline::MapInImage(name, true);  // answered from the image: a folder, or a file not to be written
-      } else if (S_ISREG(image->mode) || S_ISLNK(image->mode)) {
-        imageHasIt = true;
+  // Below --output the caller sees the system drive's files too: one that
+  // exists only there counts as existing, and is copied when it is opened for
+  // writing.
+  bool systemHasIt = false;
+  if (!place->exists && place->InOutput()) {
+    std::optional<offline::Found> system = offline::MapInSystem(name, false);
+    if (system && system->exists()) {
+      const mode_t mode = system->path.mode;
+      if (S_ISDIR(mode) || (S_ISREG(mode) && ReadOnly(mode))) {
+        return OpenForReading(*system, r);  // a folder, or a file not to be written
+      } else if (S_ISREG(mode) || S_ISLNK(mode)) {
+        systemHasIt = true;
         if (disposition != CREATE_ALWAYS && disposition != CREATE_NEW) {
-          if (!offline::CopyIntoOutput(*image, *place)) return INVALID_HANDLE_VALUE;
+          if (!offline::CopyIntoOutput(*system, *place)) return INVALID_HANDLE_VALUE;
           place = offline::MapForWrite(name);
           if (!place) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "");
         }
@@ -147,8 +183,8 @@ HANDLE CreateFileW(const WCHAR* fileName, DWORD access, DWORD /*share*/, void*, 
     }
   }
   if (place->exists) return OpenExisting(*place, r);
-  if (imageHasIt && disposition == CREATE_NEW) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
-  return CreateNew(*place, r, imageHasIt);
+  if (systemHasIt && disposition == CREATE_NEW) return offline::Fail(INVALID_HANDLE_VALUE, ERROR_FILE_EXISTS, "");
+  return CreateNew(*place, r, systemHasIt);
 }
 
 BOOL CreateDirectoryW(const WCHAR* path, void*) {
@@ -156,8 +192,8 @@ BOOL CreateDirectoryW(const WCHAR* path, void*) {
   std::u16string_view name(path, text::Length(path, 32768));
   std::optional<offline::Place> p = offline::MapForWrite(name);
   if (!p || p->parts.empty()) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "");
-  std::optional<offline::Place> existing = offline::MapForRead(name);
-  if (p->exists || (existing && existing->exists)) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
+  std::optional<offline::Found> existing = offline::MapForRead(name);
+  if (p->exists || (existing && existing->exists())) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
   if (!p->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   offline::safefs::Fd parent = p->OpenParent();
   if (!parent.valid() || mkdirat(parent.get(), p->Name().c_str(), 0755) != 0) return offline::FailErrno(FALSE, errno);

@@ -15,27 +15,50 @@ namespace {
 
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
 
-std::uint64_t ToFileTimeTicks(const struct timespec& t) {
-  return (static_cast<std::uint64_t>(t.tv_sec) + 11644473600ull) * 10000000ull +
-         static_cast<std::uint64_t>(t.tv_nsec) / 100;
-}
-
 // The handle's descriptor when it was opened for writing; else -1 with the
 // last error set as Windows sets it.
 int WritableFd(HANDLE file) {
-  int fd = offline::FileFd(file);
-  if (fd < 0) return offline::Fail(-1, ERROR_INVALID_HANDLE, "");
-  int flags = fcntl(fd, F_GETFL);
+  offline::FileObject* object = offline::FileOf(file);
+  if (!object) return offline::Fail(-1, ERROR_INVALID_HANDLE, "");
+  if (object->reader) return offline::Fail(-1, ERROR_ACCESS_DENIED, "");
+  int flags = fcntl(object->fd.get(), F_GETFL);
   if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) return offline::Fail(-1, ERROR_ACCESS_DENIED, "");
-  return fd;
+  return object->fd.get();
+}
+
+// Reads at the file pointer, which then moves past what was read; false, errno
+// set, on a read error.
+bool ReadAtPointer(offline::FileObject& object, char* p, DWORD bytesToRead, DWORD* done) {
+  while (*done < bytesToRead) {
+    ssize_t n = object.reader ? object.reader->ReadAt(object.position, p + *done, bytesToRead - *done)
+                              : read(object.fd.get(), p + *done, bytesToRead - *done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    *done += static_cast<DWORD>(n);
+    if (object.reader) object.position += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+// The current file pointer or the size of the file, as origins of a move.
+std::int64_t Origin(offline::FileObject& object, DWORD moveMethod) {
+  if (moveMethod == FILE_BEGIN) return 0;
+  if (object.reader)
+    return static_cast<std::int64_t>(moveMethod == FILE_CURRENT ? object.position : object.reader->Size());
+  struct stat st;
+  if (moveMethod == FILE_CURRENT) return lseek(object.fd.get(), 0, SEEK_CUR);
+  return fstat(object.fd.get(), &st) == 0 ? st.st_size : -1;
 }
 
 }  // namespace
 
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, void*) {
   if (bytesWritten) *bytesWritten = 0;
-  int fd = offline::FileFd(file);
-  if (fd < 0) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
+  offline::FileObject* object = offline::FileOf(file);
+  if (!object) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
+  if (object->reader) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "");
+  const int fd = object->fd.get();
   const char* p = static_cast<const char*>(buffer);
   DWORD done = 0;
   while (done < bytesToWrite) {
@@ -55,29 +78,22 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, void*) {
   if (bytesRead) *bytesRead = 0;
-  int fd = offline::FileFd(file);
-  if (fd < 0) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
+  offline::FileObject* object = offline::FileOf(file);
+  if (!object) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
   DWORD done = 0;
-  char* p = static_cast<char*>(buffer);
-  while (done < bytesToRead) {
-    ssize_t n = read(fd, p + done, bytesToRead - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      if (bytesRead) *bytesRead = done;
-      if (errno == EBADF || errno == EISDIR) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "");
-      return offline::FailErrno(FALSE, errno);
-    }
-    if (n == 0) break;
-    done += static_cast<DWORD>(n);
-  }
+  const bool ok = ReadAtPointer(*object, static_cast<char*>(buffer), bytesToRead, &done);
   if (bytesRead) *bytesRead = done;
+  if (!ok) {
+    if (errno == EBADF || errno == EISDIR) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "");
+    return offline::FailErrno(FALSE, errno);
+  }
   return TRUE;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveMethod) {
-  int fd = offline::FileFd(file);
-  if (fd < 0 || moveMethod > FILE_END) {
-    SetLastError(fd < 0 ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+  offline::FileObject* object = offline::FileOf(file);
+  if (!object || moveMethod > FILE_END) {
+    SetLastError(!object ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
   std::int64_t offset =
@@ -85,13 +101,7 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
           ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
                                       static_cast<std::uint32_t>(distance))
           : distance;
-  std::int64_t origin = 0;
-  struct stat st;
-  if (moveMethod == FILE_CURRENT) {
-    origin = lseek(fd, 0, SEEK_CUR);
-  } else if (moveMethod == FILE_END) {
-    origin = fstat(fd, &st) == 0 ? st.st_size : -1;
-  }
+  const std::int64_t origin = Origin(*object, moveMethod);
   if (origin < 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return INVALID_SET_FILE_POINTER;
@@ -102,7 +112,12 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD moveM
     SetLastError(offset < 0 && origin < -offset ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  off_t pos = lseek(fd, static_cast<off_t>(origin + offset), SEEK_SET);
+  std::int64_t pos = origin + offset;
+  if (object->reader) {
+    object->position = static_cast<std::uint64_t>(pos);
+  } else {
+    pos = lseek(object->fd.get(), static_cast<off_t>(pos), SEEK_SET);
+  }
   if (pos < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
@@ -128,10 +143,16 @@ BOOL FlushFileBuffers(HANDLE file) {
 }
 
 DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh) {
-  int fd = offline::FileFd(file);
+  offline::FileObject* object = offline::FileOf(file);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0) return offline::Fail(INVALID_FILE_SIZE, ERROR_INVALID_HANDLE, "");
-  const std::uint64_t size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  std::uint64_t size = 0;
+  if (object && object->reader) {
+    size = object->reader->Size();
+  } else if (object && fstat(object->fd.get(), &st) == 0) {
+    size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  } else {
+    return offline::Fail(INVALID_FILE_SIZE, ERROR_INVALID_HANDLE, "");
+  }
   if (fileSizeHigh) *fileSizeHigh = static_cast<DWORD>(size >> 32);
   // A low part that reads as INVALID_FILE_SIZE is told from a failure by the last error.
   if (static_cast<DWORD>(size) == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
@@ -139,18 +160,25 @@ DWORD GetFileSize(HANDLE file, DWORD* fileSizeHigh) {
 }
 
 BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
-  int fd = offline::FileFd(file);
+  offline::FileObject* object = offline::FileOf(file);
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
-  auto put = [](FILETIME* out, const struct timespec& t) {
+  offline::DriveTimes times;
+  if (object && object->reader) {
+    times = object->reader->Times();
+  } else if (object && fstat(object->fd.get(), &st) == 0) {
+    times = {offline::FileTimeTicks(st.st_ctim), offline::FileTimeTicks(st.st_atim),
+             offline::FileTimeTicks(st.st_mtim)};
+  } else {
+    return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
+  }
+  auto put = [](FILETIME* out, std::uint64_t ticks) {
     if (!out) return;
-    std::uint64_t ticks = ToFileTimeTicks(t);
     out->dwLowDateTime = static_cast<DWORD>(ticks);
     out->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
   };
-  put(creation, st.st_ctim);
-  put(lastAccess, st.st_atim);
-  put(lastWrite, st.st_mtim);
+  put(creation, times.creation);
+  put(lastAccess, times.lastAccess);
+  put(lastWrite, times.lastWrite);
   return TRUE;
 }
 

@@ -18,13 +18,20 @@ bool ReadOnly(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 
 std::u16string_view View(const WCHAR* s) { return std::u16string_view(s, text::Length(s, 32768)); }
 
+// Why an existing object may not be replaced or removed, by its kind; empty
+// when it may.
+std::string KindRefusal(bool link, mode_t mode) {
+  if (link) return "it is a symbolic link";
+  if (S_ISDIR(mode)) return "it is a folder";
+  if (!S_ISREG(mode)) return std::string("it is ") + offline::safefs::KindOf(mode) + ", not a file";
+  if (ReadOnly(mode)) return "it is read-only";
+  return "";
+}
+
 // Why an existing file may not be replaced or removed; empty when it may.
 std::string Refusal(const offline::Place& place, bool replacing) {
-  if (place.finalIsLink) return "it is a symbolic link";
-  if (S_ISDIR(place.mode)) return "it is a folder";
-  if (!S_ISREG(place.mode)) return std::string("it is ") + offline::safefs::KindOf(place.mode) + ", not a file";
-  if (ReadOnly(place.mode)) return "it is read-only";
-  if (!replacing) return "";
+  const std::string byKind = KindRefusal(place.finalIsLink, place.mode);
+  if (!byKind.empty() || !replacing) return byKind;
   offline::safefs::Fd parent = place.OpenParent();
   struct stat st;
   if (!parent.valid() || fstatat(parent.get(), place.Name().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -35,12 +42,13 @@ std::string Refusal(const offline::Place& place, bool replacing) {
 }
 
 // The place on the written side when it exists there. A file that only the
-// image has while writes go below --output is refused: the image is not changed.
+// system drive has while writes go below --output is refused: the drive is
+// not changed.
 std::optional<offline::Place> ExistingWritten(std::u16string_view name) {
   std::optional<offline::Place> place = offline::MapWritten(name);
   if (place && place->exists) return place;
-  std::optional<offline::Place> image = offline::MapInImage(name, false);
-  if (place && place->InOutput() && image && image->exists)
+  std::optional<offline::Found> system = offline::MapInSystem(name, false);
+  if (place && place->InOutput() && system && system->exists())
     return offline::Fail(std::optional<offline::Place>(), ERROR_ACCESS_DENIED,
                          "only the image has it, and the image is not written to");
   return offline::Fail(std::optional<offline::Place>(),
@@ -59,14 +67,16 @@ BOOL MoveFileExW(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD 
   std::optional<offline::Place> to = offline::MapForWrite(View(newFileName));
   if (!to || !to->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   if (to->tree != from->tree) return offline::Fail(FALSE, ERROR_NOT_SAME_DEVICE, "");
-  std::optional<offline::Place> image = offline::MapInImage(View(newFileName), false);
-  const bool imageOnly = !to->exists && to->InOutput() && image && image->exists;
-  if (to->exists || imageOnly) {
+  std::optional<offline::Found> system = offline::MapInSystem(View(newFileName), false);
+  const bool systemOnly = !to->exists && to->InOutput() && system && system->exists();
+  if (to->exists || systemOnly) {
     if (!(flags & MOVEFILE_REPLACE_EXISTING)) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
-    // A folder or a read-only file of the image is not replaced below --output either.
-    const std::string refusal = to->exists                                        ? Refusal(*to, true)
-                                : (S_ISDIR(image->mode) || ReadOnly(image->mode)) ? Refusal(*image, false)
-                                                                                  : std::string();
+    // A folder or a read-only file of the system drive is not replaced below --output either.
+    const mode_t systemMode = systemOnly ? system->path.mode : 0;
+    const std::string refusal = to->exists ? Refusal(*to, true)
+                                : (S_ISDIR(systemMode) || ReadOnly(systemMode))
+                                    ? KindRefusal(system->path.finalIsLink, systemMode)
+                                    : std::string();
     if (!refusal.empty()) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, refusal);
   }
   offline::safefs::Fd fromParent = from->OpenParent();

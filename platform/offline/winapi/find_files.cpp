@@ -1,11 +1,9 @@
 // Folder listings in NTFS order with Windows' wildcard rules.
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <queue>
 #include <vector>
 
 #include "platform/offline/winapi/handle_table.h"
@@ -17,16 +15,18 @@
 namespace os {
 namespace {
 
-// A listing keeps at most this many entries (some 25 MB): far more than a
-// Windows folder the program lists holds (an inf folder has a few thousand).
+// A listing keeps at most this many entries (some 40 MB): far more than a
+// folder the program lists holds (an inf folder has a few thousand). It keeps
+// the first ones in the order the caller sees, whatever order the drive
+// lists them in.
 constexpr std::size_t kMaxEntries = 262144;
 constexpr char16_t kDosStar = u'<';
 constexpr char16_t kDosQm = u'>';
 constexpr char16_t kDosDot = u'"';
 
-// The pattern as Windows hands it to the file system: upper-cased, '?' as
-// DOS_QM, '.' before a wildcard as DOS_DOT, '*' before a '.' as DOS_STAR.
-// (Windows also matches 8.3 short names; an offline copy has none.)
+// The pattern as Windows hands it to the file system: '?' as DOS_QM, '.'
+// before a wildcard as DOS_DOT, '*' before a '.' as DOS_STAR (upper-cased by
+// the caller, as the drive compares names).
 std::u16string WindowsPattern(std::u16string_view pattern) {
   if (pattern == u"*.*") return u"*";
   std::u16string out;
@@ -36,7 +36,7 @@ std::u16string WindowsPattern(std::u16string_view pattern) {
     if (c == u'?') out += kDosQm;
     else if (c == u'.' && (next == u'?' || next == u'*')) out += kDosDot;
     else if (c == u'*' && next == u'.') out += kDosStar;
-    else out += text::UpperAZ(c);
+    else out += c;
   }
   return out;
 }
@@ -75,112 +75,113 @@ bool Match(const std::u16string& p, const std::u16string& n) {
   return at(0, 0) != 0;
 }
 
-bool NameMatches(const std::u16string& pattern, std::u16string_view name) {
-  return Match(pattern, text::UpperCaseAZ(name));
-}
-
-// The type of the entry `name` of the listed folder: a link's is that of what
-// it leads to when it stays inside the tree; nullopt for a link that leads
-// out of the tree or nowhere, which is not there for the Windows side.
-std::optional<struct stat> EntryStat(const offline::Place& folder, int dirFd, const std::string& name) {
-  struct stat st;
-  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  if (!S_ISLNK(st.st_mode)) return st;
-  offline::safefs::Parts path = folder.parts;
-  path.push_back(name);
-  std::optional<offline::safefs::Walk> walk = offline::safefs::Resolve(*folder.tree, path, true);
-  if (!walk || !walk->exists()) return std::nullopt;
-  offline::safefs::Fd target = offline::safefs::OpenBeneath(*folder.tree, walk->parts, O_PATH);
-  if (!target.valid() || fstat(target.get(), &st) != 0) return std::nullopt;
-  return st;
-}
-
-// NTFS order: upper-cased UTF-16 code units; of two equal names the one met first.
+// NTFS order: by the upper-cased name that matched; of two entries with one
+// name, the one met first (--output's before the system drive's).
 bool NtfsLess(const offline::FoundEntry& a, const offline::FoundEntry& b) {
-  const std::size_t n = std::min(a.name.size(), b.name.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const char16_t x = text::UpperAZ(a.name[i]), y = text::UpperAZ(b.name[i]);
-    if (x != y) return x < y;
-  }
-  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+  if (a.key != b.key) return a.key < b.key;
   return a.order < b.order;
 }
 
-bool SameName(const offline::FoundEntry& a, const offline::FoundEntry& b) {
-  return text::EqualsNoCaseAZ(a.name, b.name);
-}
-
-// The entries a listing keeps: at most kMaxEntries, the first ones in NTFS
-// order (a max-heap while the folder is read), so a folder of more names than
-// that loses the last ones in the order the caller would see them, never
-// whichever the host happened to list first.
-class Kept {
+class Search {
  public:
-  void Offer(offline::FoundEntry entry) {
-    if (heap_.size() < kMaxEntries) {
-      heap_.push_back(std::move(entry));
-      std::push_heap(heap_.begin(), heap_.end(), NtfsLess);
-    } else {
+  Search(const offline::DriveSource& drive, std::u16string_view pattern)
+      : drive_(drive), pattern_(drive.UpperCase(WindowsPattern(pattern))) {}
+
+  bool Valid() const { return !pattern_.empty() && pattern_.size() < MAX_PATH; }
+
+  // Adds the matching entries of `folder`. While the folder is read, a name
+  // that sorts after kMaxEntries names already taken is passed by, so what a
+  // listing keeps never depends on the order the drive lists in.
+  void Collect(const offline::Found& folder) {
+    auto wanted = [&](std::u16string_view name, std::u16string_view shortName) {
+      if (name.size() >= MAX_PATH) return false;
+      std::u16string key = KeyOf(name, shortName);
+      if (key.empty()) return false;
+      if (bound_.size() < kMaxEntries) {
+        bound_.push(std::move(key));
+        return true;
+      }
       ++dropped_;
-      if (!NtfsLess(entry, heap_.front())) return;
-      std::pop_heap(heap_.begin(), heap_.end(), NtfsLess);
-      heap_.back() = std::move(entry);
-      std::push_heap(heap_.begin(), heap_.end(), NtfsLess);
+      if (!(key < bound_.top())) return false;
+      bound_.pop();
+      bound_.push(std::move(key));
+      return true;
+    };
+    std::vector<offline::DriveEntry> entries = folder.source->List(folder.path, wanted, kListLimit);
+    if (entries.size() >= kListLimit) ++dropped_;
+    for (offline::DriveEntry& e : entries) {
+      offline::FoundEntry found;
+      found.key = KeyOf(e.name, e.shortName);
+      found.name = std::move(e.name);
+      found.shortName = std::move(e.shortName);
+      found.attributes = e.stat.attributes;
+      found.size = e.stat.size;
+      found.times = e.stat.times;
+      found.order = order_++;
+      Keep(std::move(found));
     }
   }
-  std::uint32_t Next() { return order_++; }
-  // In NTFS order, each name once (a file below --output hides the image's).
+
+  // In NTFS order, each name once.
   std::vector<offline::FoundEntry> Take(std::u16string_view pattern) {
-    std::sort_heap(heap_.begin(), heap_.end(), NtfsLess);
-    heap_.erase(std::unique(heap_.begin(), heap_.end(), SameName), heap_.end());
+    std::sort_heap(kept_.begin(), kept_.end(), NtfsLess);
+    kept_.erase(std::unique(kept_.begin(), kept_.end(),
+                            [](const offline::FoundEntry& a, const offline::FoundEntry& b) { return a.key == b.key; }),
+                kept_.end());
     if (dropped_) {
       std::fprintf(stderr, "quillon: %s matches more than %zu entries; only the first %zu in name order are listed\n",
                    text::ToUtf8(pattern).c_str(), kMaxEntries, kMaxEntries);
     }
-    return std::move(heap_);
+    return std::move(kept_);
   }
 
  private:
-  std::vector<offline::FoundEntry> heap_;
+  // Reading stops here, as a last guard against a drive that lists in the
+  // worst order for the bound above (then the cut is said on standard error).
+  static constexpr std::size_t kListLimit = 4 * kMaxEntries;
+
+  // The upper-cased name that matches the pattern: the long name, else the
+  // short one; empty when neither does.
+  std::u16string KeyOf(std::u16string_view name, std::u16string_view shortName) const {
+    std::u16string upper = drive_.UpperCase(name);
+    if (Match(pattern_, upper)) return upper;
+    if (shortName.empty()) return u"";
+    upper = drive_.UpperCase(shortName);
+    return Match(pattern_, upper) ? upper : u"";
+  }
+
+  // A max-heap of the first kMaxEntries entries in NTFS order.
+  void Keep(offline::FoundEntry entry) {
+    if (kept_.size() < kMaxEntries) {
+      kept_.push_back(std::move(entry));
+      std::push_heap(kept_.begin(), kept_.end(), NtfsLess);
+      return;
+    }
+    if (!NtfsLess(entry, kept_.front())) return;
+    std::pop_heap(kept_.begin(), kept_.end(), NtfsLess);
+    kept_.back() = std::move(entry);
+    std::push_heap(kept_.begin(), kept_.end(), NtfsLess);
+  }
+
+  const offline::DriveSource& drive_;
+  std::u16string pattern_;
+  std::priority_queue<std::u16string> bound_;  // the largest of the kMaxEntries smallest keys seen on top
+  std::vector<offline::FoundEntry> kept_;
   std::size_t dropped_ = 0;
   std::uint32_t order_ = 0;
 };
-
-// Adds the entries of the folder `folder` that match. Only files and folders
-// are listed: a FIFO, socket or device is nothing Windows would show.
-void Collect(const offline::Place& folder, bool driveRoot, const std::u16string& pattern, Kept* kept) {
-  offline::safefs::Fd fd = offline::safefs::OpenBeneath(*folder.tree, folder.parts, O_RDONLY | O_DIRECTORY);
-  if (!fd.valid()) return;
-  std::unique_ptr<DIR, int (*)(DIR*)> d(fdopendir(fd.get()), closedir);
-  if (!d) return;
-  fd.release();
-  while (dirent* e = readdir(d.get())) {
-    const std::string entry = e->d_name;
-    if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
-    std::u16string name = text::FromUtf8(entry);
-    if (name.size() >= MAX_PATH || !NameMatches(pattern, name)) continue;
-    std::optional<struct stat> st = EntryStat(folder, dirfd(d.get()), entry);
-    if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
-    offline::FoundEntry found;
-    found.attributes = S_ISDIR(st->st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
-    if ((st->st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) found.attributes |= FILE_ATTRIBUTE_READONLY;
-    if (found.attributes != FILE_ATTRIBUTE_NORMAL) found.attributes &= ~FILE_ATTRIBUTE_NORMAL;
-    found.size = S_ISDIR(st->st_mode) ? 0 : static_cast<std::uint64_t>(st->st_size);
-    found.writeTime = (static_cast<std::uint64_t>(st->st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
-                      static_cast<std::uint64_t>(st->st_mtim.tv_nsec) / 100;
-    found.name = std::move(name);
-    found.order = kept->Next();
-    kept->Offer(std::move(found));
-  }
-}
 
 WIN32_FIND_DATAW FindData(const offline::FoundEntry& entry) {
   WIN32_FIND_DATAW data{};
   data.dwFileAttributes = entry.attributes;
   data.nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
   data.nFileSizeLow = static_cast<DWORD>(entry.size);
-  data.ftLastWriteTime = {static_cast<DWORD>(entry.writeTime), static_cast<DWORD>(entry.writeTime >> 32)};
+  const offline::DriveTimes& t = entry.times;
+  data.ftCreationTime = {static_cast<DWORD>(t.creation), static_cast<DWORD>(t.creation >> 32)};
+  data.ftLastAccessTime = {static_cast<DWORD>(t.lastAccess), static_cast<DWORD>(t.lastAccess >> 32)};
+  data.ftLastWriteTime = {static_cast<DWORD>(t.lastWrite), static_cast<DWORD>(t.lastWrite >> 32)};
   text::Copy(data.cFileName, entry.name);
+  text::Copy(data.cAlternateFileName, entry.shortName);
   return data;
 }
 
@@ -194,21 +195,25 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
   std::u16string_view full(pattern, text::Length(pattern, 32768));
   std::size_t slash = full.find_last_of(u"\\/");
   std::u16string_view dirPart = slash == std::u16string_view::npos ? std::u16string_view() : full.substr(0, slash);
-  std::u16string namePattern = WindowsPattern(slash == std::u16string_view::npos ? full : full.substr(slash + 1));
-  if (namePattern.empty() || namePattern.size() >= MAX_PATH) {
+  const offline::Machine& m = offline::CurrentMachine();
+  if (!m.system) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  Search search(*m.system, slash == std::u16string_view::npos ? full : full.substr(slash + 1));
+  if (!search.Valid()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  Kept kept;
   bool anyFolder = false;
   std::optional<std::string> rel = offline::DriveRelative(dirPart);
   if (rel) {
-    // Files written below --output first, then the image's.
-    for (const auto& tree : {offline::CurrentMachine().output, offline::CurrentMachine().image}) {
-      std::optional<offline::Place> folder = offline::PlaceIn(tree, *rel);
-      if (!folder || !folder->exists || !S_ISDIR(folder->mode)) continue;
+    // Files written below --output first, then the system drive's.
+    for (const auto& source : {m.outputSource, m.system}) {
+      std::optional<offline::Found> folder = offline::FoundIn(source, *rel);
+      if (!folder || !folder->exists() || !S_ISDIR(folder->path.mode)) continue;
       anyFolder = true;
-      Collect(*folder, rel->empty(), namePattern, &kept);
+      search.Collect(*folder);
     }
   }
   if (!anyFolder) {
@@ -216,7 +221,7 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
     return INVALID_HANDLE_VALUE;
   }
   offline::FindObject found;
-  found.entries = kept.Take(full);
+  found.entries = search.Take(full);
   if (found.entries.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;

@@ -7,11 +7,12 @@ HandleTable& Handles() {
   return table;
 }
 
-os::HANDLE AddFile(safefs::Fd fd) { return AsHandle<os::HANDLE>(Handles().Add(FileObject{std::move(fd)})); }
+os::HANDLE AddFile(safefs::Fd fd) { return AsHandle<os::HANDLE>(Handles().Add(FileObject{std::move(fd), nullptr, 0})); }
 
-int FileFd(os::HANDLE handle) {
-  FileObject* file = Handles().Get<FileObject>(HandleId(handle));
-  return file ? file->fd.get() : -1;
+os::HANDLE AddReader(std::unique_ptr<DriveFile> reader) {
+  return AsHandle<os::HANDLE>(Handles().Add(FileObject{safefs::Fd(), std::move(reader), 0}));
 }
+
+FileObject* FileOf(os::HANDLE handle) { return Handles().Get<FileObject>(HandleId(handle)); }
 
 }  // namespace offline

@@ -12,24 +12,31 @@
 #include <vector>
 
 #include "platform/offline/formats/reg_tree.h"
+#include "platform/offline/winapi/drive_source.h"
 #include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/safe_fs.h"
 #include "platform/os.h"
 
 namespace offline {
 
-// CreateFileW: a regular file or a folder, held open.
+// CreateFileW: a regular file or a folder, held open: on the host folder
+// written to (`fd`), or for reading through a drive source (`reader`, with the
+// handle's own file pointer).
 struct FileObject {
   safefs::Fd fd;
+  std::unique_ptr<DriveFile> reader;
+  std::uint64_t position = 0;
 };
 // One entry of a folder listing, as compact as a listing of many thousands
 // of files needs it.
 struct FoundEntry {
   std::u16string name;
+  std::u16string shortName;
+  std::u16string key;        // the upper-cased name that matched (the long one, else the short one): the order
   os::DWORD attributes = 0;
   std::uint64_t size = 0;
-  std::uint64_t writeTime = 0;  // a FILETIME
-  std::uint32_t order = 0;      // where it was met: of two equal names the first is kept
+  DriveTimes times;
+  std::uint32_t order = 0;   // where it was met: of two entries with one name the first is kept
 };
 // FindFirstFileW: the matching entries, in the order they are handed out.
 struct FindObject {
@@ -103,9 +110,10 @@ H AsHandle(std::uintptr_t id) {
   return reinterpret_cast<H>(id);
 }
 
-// A new file handle holding `fd`.
+// A new file handle holding `fd`, or reading `reader`.
 os::HANDLE AddFile(safefs::Fd fd);
-// The descriptor of a file handle; -1 when `handle` is not one.
-int FileFd(os::HANDLE handle);
+os::HANDLE AddReader(std::unique_ptr<DriveFile> reader);
+// The file handle's object; null when `handle` is not one.
+FileObject* FileOf(os::HANDLE handle);
 
 }  // namespace offline

@@ -10,17 +10,20 @@
 namespace offline {
 
 std::optional<std::string> MapExisting(std::u16string_view windowsPath) {
-  std::optional<Place> p = MapForRead(windowsPath);
-  if (!p || !p->exists) return std::nullopt;
-  return p->host;
+  std::optional<Found> found = MapForRead(windowsPath);
+  if (!found || !found->exists()) return std::nullopt;
+  return found->host;
 }
 
-safefs::Fd OpenImageFile(std::u16string_view windowsPath, std::string* host) {
-  std::optional<Place> p = MapForRead(windowsPath);
-  if (!p || !p->exists) return safefs::Fd();
-  if (host) *host = p->host;
-  struct stat st;
-  return safefs::OpenRegular(*p->tree, p->parts, O_RDONLY, &st);
+std::unique_ptr<DriveFile> OpenImageFile(std::u16string_view windowsPath, std::string* host) {
+  std::optional<Found> found = MapForRead(windowsPath);
+  if (!found || !found->exists()) return nullptr;
+  if (host) *host = found->host;
+  if (!S_ISREG(found->path.mode)) {
+    errno = S_ISDIR(found->path.mode) ? EISDIR : ENODEV;
+    return nullptr;
+  }
+  return found->source->Open(found->path);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(int fd, std::size_t maxBytes) {
@@ -39,9 +42,9 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(int fd, std::size_t maxBytes)
 }
 
 std::optional<std::vector<std::uint8_t>> ReadImageFile(std::u16string_view windowsPath, std::size_t maxBytes) {
-  safefs::Fd fd = OpenImageFile(windowsPath);
-  if (!fd.valid()) return std::nullopt;
-  return ReadWhole(fd.get(), maxBytes);
+  std::unique_ptr<DriveFile> file = OpenImageFile(windowsPath);
+  if (!file) return std::nullopt;
+  return ReadAll(*file, maxBytes);
 }
 
 }  // namespace offline

@@ -3,12 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/offline/winapi/safe_fs.h"
+#include "platform/offline/winapi/drive_source.h"
 
 namespace offline {
 
@@ -18,10 +19,10 @@ namespace offline {
 // --output shadow the image's.
 std::optional<std::string> MapExisting(std::u16string_view windowsPath);
 
-// Opens an existing regular file for reading; an invalid descriptor when it is
-// absent or not a regular file (a FIFO, socket or device is never opened).
-// `host` gets its host path, for messages.
-safefs::Fd OpenImageFile(std::u16string_view windowsPath, std::string* host = nullptr);
+// Opens an existing regular file for reading; null when it is absent or not a
+// regular file (a FIFO, socket or device is never opened). `host` gets where
+// it is, for messages.
+std::unique_ptr<DriveFile> OpenImageFile(std::u16string_view windowsPath, std::string* host = nullptr);
 
 // Reads a whole regular file of the image; nullopt when absent, not a regular
 // file, or larger than maxBytes.

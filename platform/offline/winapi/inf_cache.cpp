@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/offline/formats/inf_parser.h"
-#include "platform/offline/winapi/image_files.h"
 #include "platform/offline/winapi/inf_dirids.h"
+#include "platform/offline/winapi/path_map.h"
 #include "platform/text.h"
 
 namespace offline {
@@ -46,9 +46,21 @@ std::uint64_t SectionHash(std::u16string_view name) {
   return h;
 }
 
-using FileKey = std::tuple<dev_t, ino_t, off_t, std::int64_t, std::int64_t, bool>;
+// A file as the run knows it: its drive, its place there, its size and times, and the style asked for.
+using FileKey = std::tuple<const DriveSource*, std::string, std::uint64_t, std::uint64_t, std::uint64_t, bool>;
 
-std::int64_t Nanoseconds(const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; }
+// The file at a Windows path, opened for reading; null when there is none.
+std::unique_ptr<DriveFile> OpenFound(std::u16string_view path, std::optional<Found>* found) {
+  *found = MapForRead(path);
+  if (!*found || !(*found)->exists() || !S_ISREG((*found)->path.mode)) return nullptr;
+  return (*found)->source->Open((*found)->path);
+}
+
+std::string PlaceOf(const Found& found) {
+  std::string place;
+  for (const std::string& part : found.path.parts) place += "/" + part;
+  return place;
+}
 
 struct Records {
   std::mutex mutex;
@@ -75,9 +87,9 @@ os::DWORD ErrorOf(InfError reason) {
   }
 }
 
-// Reads and parses the file open at `fd`; the record says how it opened.
-std::shared_ptr<const InfFile> ParseFd(int fd, bool win4, InfRecord* record) {
-  const auto bytes = ReadWhole(fd, kInfMaxBytes);
+// Reads and parses an open file; the record says how it opened.
+std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord* record) {
+  const auto bytes = ReadAll(source, kInfMaxBytes);
   if (!bytes) {
     record->error = os::ERROR_FILE_NOT_FOUND;
     return nullptr;
@@ -108,9 +120,9 @@ OpenInf::~OpenInf() = default;
 const InfFile* OpenInf::Parse() {
   if (!file_ && !reparsed_) {
     reparsed_ = true;
-    safefs::Fd fd = OpenImageFile(path_);
+    std::optional<Found> found;
     InfRecord scratch;
-    if (fd.valid()) file_ = ParseFd(fd.get(), win4_, &scratch);
+    if (std::unique_ptr<DriveFile> file = OpenFound(path_, &found)) file_ = ParseFile(*file, win4_, &scratch);
   }
   return file_.get();
 }
@@ -170,13 +182,14 @@ std::optional<std::u16string> OpenInf::LineText(Place place) {
 
 InfOpening OpenInfFile(std::u16string_view path, bool win4) {
   InfOpening result;
-  safefs::Fd fd = OpenImageFile(path);
-  struct stat st;
-  if (!fd.valid() || fstat(fd.get(), &st) != 0) {
+  std::optional<Found> found;
+  std::unique_ptr<DriveFile> opened = OpenFound(path, &found);
+  if (!opened) {
     result.error = os::ERROR_FILE_NOT_FOUND;
     return result;
   }
-  const FileKey key{st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim), win4};
+  const DriveTimes times = opened->Times();
+  const FileKey key{found->source.get(), PlaceOf(*found), opened->Size(), times.lastWrite, times.creation, win4};
   Records& all = AllRecords();
   std::shared_ptr<InfRecord> record;
   {
@@ -187,7 +200,7 @@ InfOpening OpenInfFile(std::u16string_view path, bool win4) {
   std::shared_ptr<const InfFile> file;
   if (!record) {
     record = std::make_shared<InfRecord>();
-    file = ParseFd(fd.get(), win4, record.get());
+    file = ParseFile(*opened, win4, record.get());
     std::lock_guard<std::mutex> lock(all.mutex);
     const std::size_t size = sizeof(InfRecord) + 8 * record->sectionHashes.size() + 64;
     if (all.bytes + size <= kInfRecordBudget) {

@@ -55,8 +55,8 @@ std::u16string ProgramFolder(std::initializer_list<const char16_t*> names, const
 }
 
 bool FolderExists(const std::u16string& windowsPath) {
-  const std::optional<Place> p = MapForRead(windowsPath);
-  return p && p->exists && S_ISDIR(p->mode);
+  const std::optional<Found> found = MapForRead(windowsPath);
+  return found && found->exists() && S_ISDIR(found->path.mode);
 }
 
 std::u16string Folder(std::u16string_view path) {

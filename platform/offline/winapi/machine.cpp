@@ -6,6 +6,7 @@
 
 #include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/registry_store.h"
+#include "platform/offline/winapi/tree_source.h"
 #include "platform/text.h"
 
 namespace offline {
@@ -22,9 +23,9 @@ bool IsDir(const std::string& path) {
 }
 
 // "C:\WINDOWS\system32" from the folders on disk, on-disk spelling kept.
-std::optional<std::u16string> FindSystemDirectory(const safefs::Tree& root) {
+std::optional<std::u16string> FindSystemDirectory(const DriveSource& drive) {
   for (const char* windows : {"WINDOWS", "WINNT"}) {
-    std::optional<safefs::Walk> system = safefs::Resolve(root, {windows, "system32"}, true);
+    std::optional<DrivePath> system = drive.Resolve({windows, "system32"}, true);
     if (!system || !system->exists() || !S_ISDIR(system->mode)) continue;
     return u"C:\\" + text::FromUtf8(system->spelled[0]) + u"\\" + text::FromUtf8(system->spelled[1]);
   }
@@ -36,11 +37,12 @@ std::optional<std::u16string> FindSystemDirectory(const safefs::Tree& root) {
 bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   Machine next;
   next.options = options;
-  next.image = safefs::Tree::Open(options.root, nullptr);
-  if (!next.image) {
+  next.root = safefs::Tree::Open(options.root, nullptr);
+  if (!next.root) {
     if (error) *error = "the system drive folder '" + options.root + "' does not exist or is not a folder";
     return false;
   }
+  next.system = std::make_shared<TreeSource>(next.root);
   if (!options.output.empty() && !IsDir(options.output)) {
     // Create the output folder (and its parents) the user named.
     for (std::size_t i = 1; i <= options.output.size(); ++i)
@@ -52,12 +54,13 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
       if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
       return false;
     }
+    next.outputSource = std::make_shared<TreeSource>(next.output);
   }
   if (options.systemDirectory) {
     next.systemDirectory = *options.systemDirectory;
     while (!next.systemDirectory.empty() && next.systemDirectory.back() == u'\\') next.systemDirectory.pop_back();
   } else {
-    std::optional<std::u16string> found = FindSystemDirectory(*next.image);
+    std::optional<std::u16string> found = FindSystemDirectory(*next.system);
     if (!found) {
       if (error)
         *error = "'" + options.root + "' holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/offline/winapi/drive_source.h"
 #include "platform/offline/winapi/safe_fs.h"
 
 namespace offline {
@@ -24,8 +25,11 @@ struct MachineOptions {
 struct Machine {
   MachineOptions options;
   std::u16string systemDirectory;  // resolved, no trailing backslash
-  std::shared_ptr<const safefs::Tree> image;   // --root, held open for the run
-  std::shared_ptr<const safefs::Tree> output;  // --output, held open; null: writes go into the image
+  std::shared_ptr<const safefs::Tree> root;    // --root, held open for the run
+  std::shared_ptr<const safefs::Tree> output;  // --output, held open; null: writes go into the root
+  // Where files are read: the system drive, and what was written below --output.
+  std::shared_ptr<const DriveSource> system;
+  std::shared_ptr<const DriveSource> outputSource;  // null without --output
 };
 
 // Sets up the machine. False, with a message for the user, when the root is

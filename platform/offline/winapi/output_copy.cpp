@@ -15,12 +15,11 @@ namespace {
 
 // Copies all of `in` to `out`, refusing more than the limit (a file may grow
 // while it is read). errno on failure.
-bool CopyBounded(int in, int out) {
+bool CopyBounded(DriveFile& in, int out) {
   char buffer[65536];
   std::uint64_t total = 0;
   for (;;) {
-    ssize_t n = read(in, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    long n = in.ReadAt(total, buffer, sizeof buffer);
     if (n < 0) return false;
     if (n == 0) return true;
     total += static_cast<std::uint64_t>(n);
@@ -28,7 +27,7 @@ bool CopyBounded(int in, int out) {
       errno = EFBIG;
       return false;
     }
-    for (ssize_t done = 0; done < n;) {
+    for (long done = 0; done < n;) {
       ssize_t w = write(out, buffer + done, static_cast<std::size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
       if (w < 0) return false;
@@ -44,28 +43,25 @@ std::string TooLarge(std::uint64_t size) {
 
 }  // namespace
 
-bool CopyIntoOutput(const Place& from, const Place& to) {
-  if (from.finalIsLink) return Fail(false, os::ERROR_ACCESS_DENIED, "the image's copy is a symbolic link");
-  struct stat st;
-  safefs::Fd in = safefs::OpenRegular(*from.tree, from.parts, O_RDONLY, &st);
-  if (!in.valid()) {
-    if (errno == ENODEV || errno == ELOOP)
-      return Fail(false, os::ERROR_ACCESS_DENIED, std::string("the image's copy is ") + safefs::KindOf(st.st_mode));
-    return FailErrno(false, errno);
-  }
-  if (st.st_nlink > 1) {
+bool CopyIntoOutput(const Found& from, const Place& to) {
+  const mode_t mode = from.path.mode;
+  if (from.path.finalIsLink) return Fail(false, os::ERROR_ACCESS_DENIED, "the image's copy is a symbolic link");
+  if (!S_ISREG(mode))
+    return Fail(false, os::ERROR_ACCESS_DENIED, std::string("the image's copy is ") + safefs::KindOf(mode));
+  std::unique_ptr<DriveFile> in = from.source->Open(from.path);
+  if (!in) return FailErrno(false, errno);
+  if (in->Links() > 1) {
     return Fail(
         false, os::ERROR_ACCESS_DENIED,
-        "the image's copy has " + std::to_string(st.st_nlink) + " hard links (it is not read through another name)");
+        "the image's copy has " + std::to_string(in->Links()) + " hard links (it is not read through another name)");
   }
-  if (static_cast<std::uint64_t>(st.st_size) > kMaxOutputCopyBytes)
-    return Fail(false, os::ERROR_FILE_TOO_LARGE, TooLarge(static_cast<std::uint64_t>(st.st_size)));
+  if (in->Size() > kMaxOutputCopyBytes) return Fail(false, os::ERROR_FILE_TOO_LARGE, TooLarge(in->Size()));
   safefs::Fd parent = to.OpenParent();
   if (!parent.valid()) return FailErrno(false, errno);
   const std::string temp = to.Name() + ".~copy" + std::to_string(getpid());
   safefs::Fd out(openat(parent.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (!out.valid()) return FailErrno(false, errno);
-  bool ok = CopyBounded(in.get(), out.get());
+  bool ok = CopyBounded(*in, out.get());
   if (ok)
     ok = renameat2(parent.get(), temp.c_str(), parent.get(), to.Name().c_str(), RENAME_NOREPLACE) == 0 ||
          (errno == EINVAL && renameat(parent.get(), temp.c_str(), parent.get(), to.Name().c_str()) == 0);

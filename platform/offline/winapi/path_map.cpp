@@ -42,14 +42,26 @@ std::optional<Place> PlaceOf(const std::shared_ptr<const safefs::Tree>& tree, co
   return place;
 }
 
+std::optional<Found> FoundOf(const std::shared_ptr<const DriveSource>& source, const safefs::Parts& components,
+                            bool followFinal) {
+  if (!source) return std::nullopt;
+  std::optional<DrivePath> path = source->Resolve(components, followFinal);
+  if (!path) return std::nullopt;
+  Found found;
+  found.source = source;
+  found.host = source->Describe(*path);
+  found.path = std::move(*path);
+  return found;
+}
+
 std::optional<safefs::Parts> WindowsComponents(std::u16string_view windowsPath) {
-  if (!CurrentMachine().image) return std::nullopt;
+  if (!CurrentMachine().system) return std::nullopt;
   std::optional<std::string> rel = DriveRelative(windowsPath);
   if (!rel) return std::nullopt;
   return Components(*rel);
 }
 
-// Creates below the output folder the folders of `spelled` (the image's
+// Creates below the output folder the folders of `spelled` (the system's
 // spelling of each component) that it lacks, reusing existing ones whatever
 // their case. Each is made with mkdirat in its parent, reached through the
 // output folder's descriptor.
@@ -71,6 +83,8 @@ bool MakeOutputFolders(const std::shared_ptr<const safefs::Tree>& output, const 
 }  // namespace
 
 bool Place::InOutput() const { return tree && tree == CurrentMachine().output; }
+
+bool Found::InOutput() const { return source && source == CurrentMachine().outputSource; }
 
 safefs::Fd Place::OpenParent() const {
   if (!tree || parts.empty()) return safefs::Fd();
@@ -123,39 +137,39 @@ std::optional<std::string> DriveRelative(std::u16string_view path) {
   return out;
 }
 
-std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative) {
-  return PlaceOf(tree, Components(relative), true);
+std::optional<Found> FoundIn(const std::shared_ptr<const DriveSource>& source, const std::string& relative) {
+  return FoundOf(source, Components(relative), true);
 }
 
-std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal) {
+std::optional<Found> MapInSystem(std::u16string_view windowsPath, bool followFinal) {
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
-  return PlaceOf(CurrentMachine().image, *components, followFinal);
+  return FoundOf(CurrentMachine().system, *components, followFinal);
 }
 
-std::optional<Place> MapForRead(std::u16string_view windowsPath) {
+std::optional<Found> MapForRead(std::u16string_view windowsPath) {
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
-  if (m.output) {
-    std::optional<Place> out = PlaceOf(m.output, *components, true);
-    if (out && out->exists) return out;
+  if (m.outputSource) {
+    std::optional<Found> out = FoundOf(m.outputSource, *components, true);
+    if (out && out->exists()) return out;
   }
-  return PlaceOf(m.image, *components, true);
+  return FoundOf(m.system, *components, true);
 }
 
 std::optional<Place> MapForWrite(std::u16string_view windowsPath) {
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
-  if (!m.output) return PlaceOf(m.image, *components, false);
+  if (!m.output) return PlaceOf(m.root, *components, false);
   std::optional<Place> out = PlaceOf(m.output, *components, false);
   if (!out || out->parentExists || components->empty()) return out;
-  // A folder that exists only in the image counts as existing below --output
-  // too: it is created there on demand, spelled as the image spells it.
+  // A folder that exists only on the system drive counts as existing below
+  // --output too: it is created there on demand, spelled as the drive spells it.
   safefs::Parts parent(components->begin(), components->end() - 1);
-  std::optional<safefs::Walk> image = safefs::Resolve(*m.image, parent, true);
-  if (image && image->exists() && S_ISDIR(image->mode) && MakeOutputFolders(m.output, image->spelled))
+  std::optional<DrivePath> system = m.system->Resolve(parent, true);
+  if (system && system->exists() && S_ISDIR(system->mode) && MakeOutputFolders(m.output, system->spelled))
     out = PlaceOf(m.output, *components, false);
   return out;
 }
@@ -164,12 +178,12 @@ std::optional<Place> MapWritten(std::u16string_view windowsPath) {
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
-  return PlaceOf(m.output ? m.output : m.image, *components, false);
+  return PlaceOf(m.output ? m.output : m.root, *components, false);
 }
 
 std::string WriteHostPath(std::u16string_view windowsPath) {
   const Machine& m = CurrentMachine();
-  const std::shared_ptr<const safefs::Tree>& tree = m.output ? m.output : m.image;
+  const std::shared_ptr<const safefs::Tree>& tree = m.output ? m.output : m.root;
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!tree || !components) return text::ToUtf8(windowsPath);
   std::optional<safefs::Walk> walk = safefs::Resolve(*tree, *components, false);

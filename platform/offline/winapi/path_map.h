@@ -1,6 +1,7 @@
-// Windows paths of the offline machine mapped onto places below the image
-// (--root) or below the output folder (--output), each held open as a folder
-// descriptor for the run.
+// Windows paths of the offline machine mapped onto its files: for reading, on
+// the drive sources (what was written below --output, then the system drive);
+// for writing, onto places below the host folder written to (--output, or
+// --root without it), each held open as a folder descriptor for the run.
 #pragma once
 
 #include <sys/types.h>
@@ -10,13 +11,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/offline/winapi/drive_source.h"
 #include "platform/offline/winapi/safe_fs.h"
 
 namespace offline {
 
-// Where a Windows path lies on one side of the machine.
+// Where a Windows path lies on a host folder that is written to.
 struct Place {
-  std::shared_ptr<const safefs::Tree> tree;  // the image or the output folder
+  std::shared_ptr<const safefs::Tree> tree;  // the root or the output folder
   safefs::Parts parts;      // on-disk spelling below the tree, links resolved; missing parts as asked
   std::string host;         // the host path, for messages
   bool exists = false;      // the last component exists
@@ -30,23 +32,33 @@ struct Place {
   const std::string& Name() const { return parts.back(); }
 };
 
+// Where a Windows path lies for reading, on one drive source.
+struct Found {
+  std::shared_ptr<const DriveSource> source;  // the system drive or the output folder
+  DrivePath path;
+  std::string host;  // where it is, for messages
+
+  bool exists() const { return path.exists(); }
+  bool InOutput() const;
+};
+
 // Splits "C:\a\b" into drive-relative components, resolving "." and ".." without
 // ever climbing above the drive root; nullopt for another drive, a relative
 // path that cannot be anchored, or a name no NTFS volume accepts.
 std::optional<std::string> DriveRelative(std::u16string_view windowsPath);
 
-// A drive-relative path ("/a/b", from DriveRelative) below one tree, links
-// followed; nullopt when the tree is null or the path leaves it.
-std::optional<Place> PlaceIn(const std::shared_ptr<const safefs::Tree>& tree, const std::string& relative);
+// A drive-relative path ("/a/b", from DriveRelative) on one source, links
+// followed; nullopt when the source is null or the path leaves it.
+std::optional<Found> FoundIn(const std::shared_ptr<const DriveSource>& source, const std::string& relative);
 
-// For reading: below --output first (where writes went), then the image. Links
-// are followed while they stay below their tree.
-std::optional<Place> MapForRead(std::u16string_view windowsPath);
-// The image's own place, whatever --output holds.
-std::optional<Place> MapInImage(std::u16string_view windowsPath, bool followFinal);
+// For reading: below --output first (where writes went), then the system
+// drive. Links are followed while they stay on their source.
+std::optional<Found> MapForRead(std::u16string_view windowsPath);
+// The system drive's own file, whatever --output holds.
+std::optional<Found> MapInSystem(std::u16string_view windowsPath, bool followFinal);
 // For writing: below --output when given (creating there the folders of the
-// path that the image has), else into the image. The last component is never
-// followed.
+// path that the system drive has), else into the root. The last component is
+// never followed.
 std::optional<Place> MapForWrite(std::u16string_view windowsPath);
 // Where a write to `windowsPath` goes, creating nothing.
 std::optional<Place> MapWritten(std::u16string_view windowsPath);

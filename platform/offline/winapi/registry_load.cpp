@@ -1,5 +1,7 @@
 // Loading the registry in force from hive files or registry exports.
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -15,6 +17,9 @@ namespace offline {
 namespace {
 
 constexpr std::size_t kMaxExportBytes = 64u << 20;
+// A hive's own format stops at 2 GiB; a SOFTWARE hive of a large system is a
+// few hundred megabytes.
+constexpr std::uint64_t kMaxHiveBytes = std::uint64_t{1} << 30;
 
 void ReadExport(const std::string& file, std::string* warnings) {
   auto warn = [&](const char* why) {
@@ -29,21 +34,48 @@ void ReadExport(const std::string& file, std::string* warnings) {
   ApplyRegExport(*bytes, file, &RegistryRoot(), warnings);
 }
 
-// A hive file opened (as a regular file only) by the caller.
+// A hive file opened (as a regular file only) by the caller: a host file, or
+// one of the system drive.
 struct HiveFile {
   safefs::Fd fd;
+  std::unique_ptr<DriveFile> file;
   std::string host;  // for messages
 };
+
+// A hive of the system drive in an anonymous memory file, for a source that
+// has no descriptor of its own: nothing is written anywhere visible.
+safefs::Fd MemoryCopy(DriveFile& file) {
+  if (file.Size() > kMaxHiveBytes) return safefs::Fd();
+  safefs::Fd memory(memfd_create("quillon-hive", MFD_CLOEXEC));
+  std::vector<char> buffer(1 << 20);
+  for (std::uint64_t done = 0; memory.valid() && done < file.Size();) {
+    long n = file.ReadAt(done, buffer.data(), buffer.size());
+    if (n <= 0 || write(memory.get(), buffer.data(), static_cast<std::size_t>(n)) != n) return safefs::Fd();
+    done += static_cast<std::uint64_t>(n);
+  }
+  return memory;
+}
 
 // The hive is read through the descriptor checked when it was opened, so it
 // is the very file the walk found, whatever the image's folders become.
 void ReadHiveFile(const std::optional<HiveFile>& hive, RegTreeKey* into, std::string* warnings) {
   if (!hive) return;
-  if (!hive->fd.valid()) {
-    if (warnings) *warnings += hive->host + ": not a regular file; not read as a registry hive\n";
+  safefs::Fd copy;
+  int fd = hive->fd.get();
+  if (hive->file) {
+    fd = hive->file->Fd();
+    if (fd < 0) {
+      copy = MemoryCopy(*hive->file);
+      fd = copy.get();
+    }
+  }
+  if (fd < 0) {
+    if (warnings)
+      *warnings += hive->host + (hive->file ? ": cannot be read (a read error, or over 1 GiB)"
+                                            : ": not a regular file") + "; not read as a registry hive\n";
     return;
   }
-  const auto read = ReadHiveDescriptor(hive->fd.get(), into);
+  const auto read = ReadHiveDescriptor(fd, into);
   if (!warnings) return;
   if (!read) {
     // A hive without a root key simply has no keys.
@@ -68,13 +100,13 @@ void LoadHives(const std::optional<HiveFile>& system, const std::optional<HiveFi
 std::optional<HiveFile> HostHive(const std::optional<std::string>& path) {
   if (!path) return std::nullopt;
   struct stat st;
-  return HiveFile{safefs::OpenRegularHost(*path, &st), *path};
+  return HiveFile{safefs::OpenRegularHost(*path, &st), nullptr, *path};
 }
 
 std::optional<HiveFile> ImageHive(const Machine& machine, const char16_t* name) {
   std::optional<std::string> host = MapExisting(machine.systemDirectory + u"\\config\\" + name);
   if (!host) return std::nullopt;
-  return HiveFile{OpenImageFile(machine.systemDirectory + u"\\config\\" + name), *host};
+  return HiveFile{safefs::Fd(), OpenImageFile(machine.systemDirectory + u"\\config\\" + name), *host};
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 //    even a node header (6 bytes) fails with ERROR_INSUFFICIENT_BUFFER.
 //  - Resources in a language-specific .mui file beside the file are not
 //    consulted: driver and marker files carry their own.
-//  - Only files up to kMaxImageFileSize are read; larger ones have no version.
+//
+// Only the headers, the tables on the way and the resource are read, however
+// large the file.
 //
 // A 16-bit (NE) file's block is handed out as the version library hands it
 // out: GetFileVersionInfoSizeW asks for (size - 52) * 4 bytes, the block is
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "platform/codecs.h"
+#include "platform/offline/winapi/file_bytes.h"
 #include "platform/offline/winapi/image_files.h"
 #include "platform/offline/formats/pe_layout.h"
 #include "platform/offline/formats/pe_resource.h"
@@ -36,8 +39,6 @@
 namespace os {
 namespace {
 
-constexpr std::size_t kMaxImageFileSize = 256u * 1024 * 1024;
-
 // The version resource of the file, or nothing with the last error set and,
 // when `why` is given, the reason in a few words.
 std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileName, std::string* why = nullptr) {
@@ -48,9 +49,9 @@ std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileNam
   };
   if (!fileName || !*fileName) return fail(ERROR_INVALID_PARAMETER, "no file name");
   const std::u16string_view name(fileName, text::Length(fileName));
-  const auto bytes = offline::ReadImageFile(name, kMaxImageFileSize);
-  if (!bytes) return fail(ERROR_FILE_NOT_FOUND, why && offline::MapExisting(name) ? "cannot be read" : "file not found");
-  auto resource = offline::FindVersionResource(offline::ByteView(bytes->data(), bytes->size()));
+  const std::unique_ptr<offline::DriveFile> file = offline::OpenImageFile(name);
+  if (!file) return fail(ERROR_FILE_NOT_FOUND, why && offline::MapExisting(name) ? "cannot be read" : "file not found");
+  auto resource = offline::FindVersionResource(offline::FileBytes(*file));
   if (!resource) {
     // As Windows: an image with resources but no version resource reports the
     // missing type; anything else (not an image, no resource section) the

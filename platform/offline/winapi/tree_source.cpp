@@ -1,0 +1,127 @@
+#include "platform/offline/winapi/tree_source.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/text.h"
+
+namespace offline {
+namespace {
+
+DriveStat StatOf(const struct stat& st) {
+  DriveStat out;
+  out.mode = st.st_mode;
+  out.attributes = AttributesOfMode(st.st_mode);
+  out.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  out.links = st.st_nlink;
+  out.times = {FileTimeTicks(st.st_ctim), FileTimeTicks(st.st_atim), FileTimeTicks(st.st_mtim)};
+  return out;
+}
+
+// A file or folder held open; times and size are read afresh each time.
+class TreeFile : public DriveFile {
+ public:
+  explicit TreeFile(safefs::Fd fd) : fd_(std::move(fd)) {}
+  std::uint64_t Size() const override {
+    struct stat st;
+    return fstat(fd_.get(), &st) == 0 ? StatOf(st).size : 0;
+  }
+  long ReadAt(std::uint64_t offset, void* buffer, std::size_t length) override {
+    for (;;) {
+      ssize_t n = pread(fd_.get(), buffer, length, static_cast<off_t>(offset));
+      if (n >= 0 || errno != EINTR) return static_cast<long>(n);
+    }
+  }
+  DriveTimes Times() const override {
+    struct stat st;
+    return fstat(fd_.get(), &st) == 0 ? StatOf(st).times : DriveTimes{};
+  }
+  std::uint64_t Links() const override {
+    struct stat st;
+    return fstat(fd_.get(), &st) == 0 ? st.st_nlink : 1;
+  }
+  int Fd() const override { return fd_.get(); }
+
+ private:
+  safefs::Fd fd_;
+};
+
+// The type of the entry `name` of the listed folder: a link's is that of what
+// it leads to when it stays inside the tree; nullopt for a link that leads
+// out of the tree or nowhere, which is not there for the Windows side.
+std::optional<struct stat> EntryStat(const safefs::Tree& tree, const DrivePath& folder, int dirFd,
+                                     const std::string& name) {
+  struct stat st;
+  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  if (!S_ISLNK(st.st_mode)) return st;
+  safefs::Parts path = folder.parts;
+  path.push_back(name);
+  std::optional<safefs::Walk> walk = safefs::Resolve(tree, path, true);
+  if (!walk || !walk->exists()) return std::nullopt;
+  safefs::Fd target = safefs::OpenBeneath(tree, walk->parts, O_PATH);
+  if (!target.valid() || fstat(target.get(), &st) != 0) return std::nullopt;
+  return st;
+}
+
+}  // namespace
+
+std::optional<DrivePath> TreeSource::Resolve(const safefs::Parts& components, bool followFinal) const {
+  std::optional<safefs::Walk> walk = safefs::Resolve(*tree_, components, followFinal);
+  if (!walk) return std::nullopt;
+  DrivePath path;
+  path.parts = std::move(walk->parts);
+  path.spelled = std::move(walk->spelled);
+  path.found = walk->found;
+  path.parentExists = walk->parentExists;
+  path.finalIsLink = walk->exists() && walk->finalIsLink;
+  path.mode = walk->mode;
+  return path;
+}
+
+std::optional<DriveStat> TreeSource::Stat(const DrivePath& path) const {
+  safefs::Fd held = safefs::OpenBeneath(*tree_, path.parts, O_PATH);
+  struct stat st;
+  if (!path.exists() || !held.valid() || fstat(held.get(), &st) != 0) return std::nullopt;
+  return StatOf(st);
+}
+
+std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFilter& wanted,
+                                         std::size_t limit) const {
+  std::vector<DriveEntry> out;
+  safefs::Fd fd = safefs::OpenBeneath(*tree_, folder.parts, O_RDONLY | O_DIRECTORY);
+  if (!fd.valid()) return out;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(fdopendir(fd.get()), closedir);
+  if (!d) return out;
+  fd.release();
+  const bool driveRoot = folder.spelled.empty();
+  while (dirent* e = readdir(d.get())) {
+    if (out.size() >= limit) break;
+    const std::string entry = e->d_name;
+    if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
+    std::u16string name = text::FromUtf8(entry);
+    if (!wanted(name, u"")) continue;
+    std::optional<struct stat> st = EntryStat(*tree_, folder, dirfd(d.get()), entry);
+    if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
+    out.push_back({std::move(name), u"", StatOf(*st)});
+  }
+  return out;
+}
+
+std::unique_ptr<DriveFile> TreeSource::Open(const DrivePath& path) const {
+  safefs::Fd held = safefs::OpenBeneath(*tree_, path.parts, O_PATH);
+  struct stat st;
+  if (!held.valid() || fstat(held.get(), &st) != 0) return nullptr;
+  safefs::Fd fd = S_ISDIR(st.st_mode) ? safefs::OpenBeneath(*tree_, path.parts, O_RDONLY | O_DIRECTORY)
+                                      : safefs::Reopen(*tree_, path.parts, held, &st, O_RDONLY);
+  if (!fd.valid()) return nullptr;
+  return std::make_unique<TreeFile>(std::move(fd));
+}
+
+std::u16string TreeSource::UpperCase(std::u16string_view name) const { return text::UpperCaseAZ(name); }
+
+std::string TreeSource::Describe(const DrivePath& path) const { return tree_->HostPath(path.parts); }
+
+}  // namespace offline

@@ -1,0 +1,33 @@
+// The drive source over a host folder: a mounted system drive or a copied
+// tree (--root), or the output folder (--output) where the program's own
+// writes are read back. Everything is reached through safe_fs: from the held
+// folder's descriptor, links followed by hand while they stay below it,
+// regular files only, and no lookup that a FIFO could stall.
+#pragma once
+
+#include <memory>
+
+#include "platform/offline/winapi/drive_source.h"
+#include "platform/offline/winapi/safe_fs.h"
+
+namespace offline {
+
+class TreeSource : public DriveSource {
+ public:
+  explicit TreeSource(std::shared_ptr<const safefs::Tree> tree) : tree_(std::move(tree)) {}
+
+  const std::shared_ptr<const safefs::Tree>& tree() const { return tree_; }
+
+  std::optional<DrivePath> Resolve(const safefs::Parts& components, bool followFinal) const override;
+  std::optional<DriveStat> Stat(const DrivePath& path) const override;
+  std::vector<DriveEntry> List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const override;
+  std::unique_ptr<DriveFile> Open(const DrivePath& path) const override;
+  // A host tree has no case rules of its own: a-z and A-Z are the same.
+  std::u16string UpperCase(std::u16string_view name) const override;
+  std::string Describe(const DrivePath& path) const override;
+
+ private:
+  std::shared_ptr<const safefs::Tree> tree_;
+};
+
+}  // namespace offline
