@@ -34,26 +34,49 @@ std::optional<unsigned> DirId(std::u16string_view key) {
 
 }  // namespace
 
-std::optional<std::size_t> InfFile::FindSection(std::u16string_view name) const {
-  const auto it = std::lower_bound(sectionsByName_.begin(), sectionsByName_.end(), name,
-                                   [this](std::uint32_t s, std::u16string_view n) {
-                                     return CompareNoCase(SectionName(s), n) < 0;
-                                   });
-  if (it == sectionsByName_.end() || CompareNoCase(SectionName(*it), name) != 0) return std::nullopt;
+std::size_t InfLayout::Bytes() const {
+  return sizeof *this + 2 * names.size() + sizeof(Range) * ranges.size() + sizeof(Section) * sections.size() +
+         sizeof(std::uint32_t) * sectionsByName.size();
+}
+
+InfFile::InfFile(std::shared_ptr<const InfLayout> layout, InfReadAt read)
+    : layout_(std::move(layout)), read_(std::move(read)), readSections_(layout_->sections.size()) {}
+
+std::optional<std::size_t> InfLayout::FindSection(std::u16string_view name) const {
+  auto nameOf = [this](std::uint32_t s) {
+    return std::u16string_view(names).substr(sections[s].name.offset, sections[s].name.length);
+  };
+  const auto it = std::lower_bound(sectionsByName.begin(), sectionsByName.end(), name,
+                                   [&](std::uint32_t s, std::u16string_view n) { return CompareNoCase(nameOf(s), n) < 0; });
+  if (it == sectionsByName.end() || CompareNoCase(nameOf(*it), name) != 0) return std::nullopt;
   return *it;
 }
 
 const InfFile::LineSpan& InfFile::Lines(std::size_t section) const {
-  const Section& s = sections_[section];
-  if (!s.lines) s.lines = InfSkeleton::ParseLines(*this, s);
-  return *s.lines;
+  std::optional<LineSpan>& lines = readSections_[section];
+  if (!lines) lines = InfSkeleton::ParseLines(*this, section);
+  return *lines;
 }
 
-std::u16string InfFile::Decode(const Range& range) const {
-  if (encoding_ == Encoding::kUtf16) return units_.substr(range.start, range.end - range.start);
-  const std::string_view bytes = std::string_view(bytes_).substr(range.start, range.end - range.start);
-  if (encoding_ == Encoding::kUtf8) return text::FromUtf8(bytes);
-  return codecs::DecodeWindows1252(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+// The text of a range: from the whole text, or read from the file. A range
+// that can no longer be read reads as empty.
+std::u16string InfFile::Decode(const InfLayout::Range& range) const {
+  const std::size_t length = range.end - range.start;
+  const bool utf16 = layout_->encoding == InfLayout::Encoding::kUtf16;
+  std::string fetched;
+  std::string_view bytes;
+  if (!read_) {
+    if (utf16) return units_.substr(range.start, length);
+    bytes = std::string_view(bytes_).substr(range.start, length);
+  } else {
+    const std::uint64_t unit = utf16 ? 2 : 1;
+    if (!read_(layout_->textOffset + unit * range.start, unit * length, &fetched)) return u"";
+    bytes = fetched;
+  }
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  if (utf16) return codecs::DecodeUtf16Le(data, bytes.size());
+  if (layout_->encoding == InfLayout::Encoding::kUtf8) return text::FromUtf8(bytes);
+  return codecs::DecodeWindows1252(data, bytes.size());
 }
 
 // [Strings] lines with a key, by upper-cased key; of equal keys the first in the file comes first.
@@ -61,9 +84,7 @@ void InfFile::IndexStrings() const {
   if (strings_) return;
   strings_.emplace();
   if (const auto section = FindSection(u"Strings")) {
-    const Section& s = sections_[*section];
-    if (!s.lines) s.lines = InfSkeleton::ParseLines(*this, s);
-    const LineSpan& lines = *s.lines;
+    const LineSpan& lines = Lines(*section);
     for (std::uint32_t l = lines.first; l < lines.first + lines.count; ++l) {
       if (lines_[l].hasKey) strings_->push_back(l);
     }

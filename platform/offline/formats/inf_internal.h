@@ -12,11 +12,13 @@ namespace offline {
 
 class InfSkeleton {
  public:
+  // A file with nothing in it yet, for Scan to fill.
+  static InfFile NewFile() { return InfFile(); }
   // Takes the file's text (encoding found, mark skipped, cut at Ctrl-Z) and
   // scans it: the sections and where their lines lie, or the first error.
   static std::optional<InfRejection> Scan(const std::vector<std::uint8_t>& bytes, bool requireWin4, InfFile* file);
-  // Parses the lines of `section` into the file's buffers.
-  static InfFile::LineSpan ParseLines(const InfFile& file, const InfFile::Section& section);
+  // Parses the lines of section `section` into the file's buffers.
+  static InfFile::LineSpan ParseLines(const InfFile& file, std::size_t section);
 
   // Blanks as the parser sees them: space, tab, carriage return and NUL.
   template <typename Char>

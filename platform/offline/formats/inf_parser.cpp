@@ -154,12 +154,13 @@ bool HasWin4Signature(const InfFile& file) {
 
 }  // namespace
 
-InfFile::LineSpan InfSkeleton::ParseLines(const InfFile& file, const InfFile::Section& section) {
+InfFile::LineSpan InfSkeleton::ParseLines(const InfFile& file, std::size_t section) {
   InfFile::LineSpan span{static_cast<std::uint32_t>(file.lines_.size()), 0};
-  const auto chunk = static_cast<std::uint32_t>(file.text_.size());
+  const InfLayout& layout = *file.layout_;
   std::u16string& tokens = file.text_.emplace_back();
-  for (std::uint32_t r = section.firstRange; r != InfFile::kNoRange; r = file.ranges_[r].next) {
-    const std::u16string text = file.Decode(file.ranges_[r]);
+  const auto chunk = static_cast<std::uint32_t>(file.text_.size());  // chunk n is text_[n - 1]
+  for (std::uint32_t r = layout.sections[section].firstRange; r != InfLayout::kNoRange; r = layout.ranges[r].next) {
+    const std::u16string text = file.Decode(layout.ranges[r]);
     LineParser parser(text, tokens, chunk, file.fields_);
     while (auto line = parser.Next()) {
       file.lines_.push_back(*line);
@@ -190,7 +191,7 @@ const char* Describe(InfError error) {
 }
 
 Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4) {
-  InfFile file;
+  InfFile file = InfSkeleton::NewFile();
   if (auto rejection = InfSkeleton::Scan(bytes, requireWin4, &file)) return *rejection;
   if (requireWin4 && !HasWin4Signature(file)) return InfRejection{InfError::kWrongStyle, 0};
   return file;

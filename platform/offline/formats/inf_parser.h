@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,12 +53,51 @@ struct InfLine {
 // The path of a directory id (%11%), or nothing when the machine has none for it.
 using InfDirIds = std::function<std::optional<std::u16string>(unsigned id)>;
 
+// Where an INF file's sections lie in its text, as the scan at open found
+// it: enough to read any section later from the file itself.
+struct InfLayout {
+  enum class Encoding { kWindows1252, kUtf8, kUtf16 };
+  static constexpr std::uint32_t kNoRange = 0xFFFFFFFFu;
+  // One place a section appears: where its lines lie in the text (bytes, or
+  // UTF-16 units), chained in file order.
+  struct Range {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    std::uint32_t next = kNoRange;
+  };
+  struct Section {
+    InfSpan name;  // in `names`
+    std::uint32_t firstRange = kNoRange;
+    std::uint32_t lastRange = kNoRange;
+  };
+
+  Encoding encoding = Encoding::kWindows1252;
+  std::uint32_t textOffset = 0;  // where the text starts in the file (after a byte-order mark)
+  std::u16string names;
+  std::vector<Range> ranges;
+  std::vector<Section> sections;                // in the order they first appear
+  std::vector<std::uint32_t> sectionsByName;    // section indexes, by upper-cased name
+
+  // The section called `name`, without regard to case.
+  std::optional<std::size_t> FindSection(std::u16string_view name) const;
+  // The memory it holds, roughly.
+  std::size_t Bytes() const;
+};
+
+// Reads `length` bytes of a file at `offset`; false when it cannot.
+using InfReadAt = std::function<bool(std::uint64_t offset, std::size_t length, std::string* out)>;
+
 class InfFile {
  public:
-  std::size_t SectionCount() const { return sections_.size(); }
-  std::u16string_view SectionName(std::size_t section) const { return Text(sections_[section].name); }
+  // A file known from an earlier scan, each section's text read from the
+  // file when the section is first asked for.
+  InfFile(std::shared_ptr<const InfLayout> layout, InfReadAt read);
+  const std::shared_ptr<const InfLayout>& Layout() const { return layout_; }
+
+  std::size_t SectionCount() const { return layout_->sections.size(); }
+  std::u16string_view SectionName(std::size_t section) const { return Text(layout_->sections[section].name); }
   // The section called `name`, without regard to case; duplicates were merged.
-  std::optional<std::size_t> FindSection(std::u16string_view name) const;
+  std::optional<std::size_t> FindSection(std::u16string_view name) const { return layout_->FindSection(name); }
 
   // A section's lines are read when they are first asked for.
   std::size_t LineCount(std::size_t section) const { return Lines(section).count; }
@@ -84,47 +124,35 @@ class InfFile {
 
  private:
   friend class InfSkeleton;
-  // Where a section's lines lie in the file's text: one range per place the
-  // section appears, chained in file order.
-  struct Range {
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-    std::uint32_t next = 0;  // the section's next range; kNoRange ends the chain
-  };
-  static constexpr std::uint32_t kNoRange = 0xFFFFFFFFu;
+  InfFile() = default;
   struct LineSpan {
     std::uint32_t first = 0;
     std::uint32_t count = 0;
   };
-  struct Section {
-    InfSpan name;
-    std::uint32_t firstRange = kNoRange;
-    std::uint32_t lastRange = kNoRange;
-    mutable std::optional<LineSpan> lines;  // once read
-  };
-  enum class Encoding { kWindows1252, kUtf8, kUtf16 };
 
-  std::u16string_view Text(InfSpan s) const { return std::u16string_view(text_[s.chunk]).substr(s.offset, s.length); }
+  std::u16string_view Text(InfSpan s) const {
+    return std::u16string_view(s.chunk == 0 ? layout_->names : text_[s.chunk - 1]).substr(s.offset, s.length);
+  }
   const LineSpan& Lines(std::size_t section) const;
   const InfLine* FindString(std::u16string_view key) const;
-  std::u16string Decode(const Range& range) const;
+  std::u16string Decode(const InfLayout::Range& range) const;
+  void IndexStrings() const;
 
-  // The file's text as it came (single bytes, or UTF-16 units), cut at Ctrl-Z.
-  Encoding encoding_ = Encoding::kWindows1252;
+  std::shared_ptr<const InfLayout> layout_;
+  // The file's text as it came (single bytes, or UTF-16 units), cut at
+  // Ctrl-Z, when it was scanned here; else read range by range.
   std::string bytes_;
   std::u16string units_;
-  std::vector<Range> ranges_;
-  std::vector<Section> sections_;              // in the order they first appear
-  std::vector<std::uint32_t> sectionsByName_;  // section indexes, by upper-cased name
-  // The section names (buffer 0), then the keys and fields of each section
-  // read, in a buffer of its own. Filled as sections are asked for (a parsed
-  // file is used by one caller at a time); what was handed out stays where it
-  // is when another section is read.
+  InfReadAt read_;
+  // The keys and fields of each section read, in a buffer of its own (span
+  // chunk n is text_[n - 1]; chunk 0 the layout's names). Filled as sections
+  // are asked for (a parsed file is used by one caller at a time); what was
+  // handed out stays where it is when another section is read.
+  mutable std::vector<std::optional<LineSpan>> readSections_;
   mutable std::deque<std::u16string> text_;
   mutable std::deque<InfSpan> fields_;
   mutable std::deque<InfLine> lines_;
   mutable std::optional<std::vector<std::uint32_t>> strings_;  // [Strings] lines with a key, by upper-cased key
-  void IndexStrings() const;
 };
 
 // Why a file does not open.

@@ -186,17 +186,19 @@ std::optional<InfRejection> InfSkeleton::Scan(const std::vector<std::uint8_t>& b
   const codecs::DetectedEncoding found = codecs::DetectEncoding(bytes.data(), bytes.size());
   const std::uint8_t* body = bytes.data() + found.bomLength;
   const std::size_t length = bytes.size() - found.bomLength;
+  auto layout = std::make_shared<InfLayout>();
+  layout->textOffset = static_cast<std::uint32_t>(found.bomLength);
   Scanned scanned;
   std::optional<InfRejection> rejection;
   if (found.encoding == codecs::Encoding::kUtf16Le) {
-    file->encoding_ = InfFile::Encoding::kUtf16;
+    layout->encoding = InfLayout::Encoding::kUtf16;
     file->units_ = codecs::DecodeUtf16Le(body, length);
     file->units_.resize(std::min(file->units_.size(), file->units_.find(char16_t(0x1A))));
     rejection = ScanText(std::u16string_view(file->units_), [](std::u16string_view s) { return std::u16string(s); },
                          &scanned);
   } else {
     const bool utf8 = found.encoding == codecs::Encoding::kUtf8;
-    file->encoding_ = utf8 ? InfFile::Encoding::kUtf8 : InfFile::Encoding::kWindows1252;
+    layout->encoding = utf8 ? InfLayout::Encoding::kUtf8 : InfLayout::Encoding::kWindows1252;
     file->bytes_.assign(reinterpret_cast<const char*>(body), length);
     file->bytes_.resize(std::min(file->bytes_.size(), file->bytes_.find('\x1a')));
     rejection = ScanText(
@@ -209,26 +211,28 @@ std::optional<InfRejection> InfSkeleton::Scan(const std::vector<std::uint8_t>& b
   }
   if (rejection) return rejection;
 
-  std::u16string& names = file->text_.emplace_back();
   for (const std::u16string& name : scanned.names) {
-    InfFile::Section s;
-    s.name = {static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(name.size()), 0};
-    names += name;
-    file->sections_.push_back(s);
+    InfLayout::Section s;
+    s.name = {static_cast<std::uint32_t>(layout->names.size()), static_cast<std::uint32_t>(name.size()), 0};
+    layout->names += name;
+    layout->sections.push_back(s);
   }
-  for (const auto& [upper, index] : scanned.byName) file->sectionsByName_.push_back(index);
-  file->ranges_.reserve(scanned.places.size());
+  for (const auto& [upper, index] : scanned.byName) layout->sectionsByName.push_back(index);
+  layout->ranges.reserve(scanned.places.size());
   for (const Scanned::Place& p : scanned.places) {
-    const auto r = static_cast<std::uint32_t>(file->ranges_.size());
-    file->ranges_.push_back({p.start, p.end, InfFile::kNoRange});
-    InfFile::Section& s = file->sections_[p.section];
-    if (s.lastRange == InfFile::kNoRange) s.firstRange = r;
-    else file->ranges_[s.lastRange].next = r;
+    const auto r = static_cast<std::uint32_t>(layout->ranges.size());
+    layout->ranges.push_back({p.start, p.end, InfLayout::kNoRange});
+    InfLayout::Section& s = layout->sections[p.section];
+    if (s.lastRange == InfLayout::kNoRange) s.firstRange = r;
+    else layout->ranges[s.lastRange].next = r;
     s.lastRange = r;
   }
+  file->layout_ = std::move(layout);
+  file->readSections_.resize(file->layout_->sections.size());
   // Text before the first section is tolerated in a file with [Strings]; a
   // WIN4 file with no section at all is of the wrong style instead.
-  if (scanned.firstOrphanLine != 0 && !file->FindSection(u"Strings") && (!file->sections_.empty() || !requireWin4)) {
+  if (scanned.firstOrphanLine != 0 && !file->FindSection(u"Strings") &&
+      (!file->layout_->sections.empty() || !requireWin4)) {
     return InfRejection{InfError::kTextBeforeSection, scanned.firstOrphanLine};
   }
   return std::nullopt;

@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <queue>
 #include <vector>
 
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/handle_table.h"
 #include "platform/offline/winapi/machine.h"
 #include "platform/offline/winapi/path_map.h"
@@ -185,26 +188,23 @@ WIN32_FIND_DATAW FindData(const offline::FoundEntry& entry) {
   return data;
 }
 
-}  // namespace
+// The entries a pattern lists, in order; null when its folder does not exist.
+using Listing = std::shared_ptr<const std::vector<offline::FoundEntry>>;
 
-HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
-  if (!pattern || !data) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return INVALID_HANDLE_VALUE;
-  }
-  std::u16string_view full(pattern, text::Length(pattern, 32768));
+std::u16string_view FolderOf(std::u16string_view full) {
+  const std::size_t slash = full.find_last_of(u"\\/");
+  return slash == std::u16string_view::npos ? std::u16string_view() : full.substr(0, slash);
+}
+
+// `written`: whether a folder on the side written to was listed.
+Listing ListPattern(std::u16string_view full, bool* written) {
   std::size_t slash = full.find_last_of(u"\\/");
-  std::u16string_view dirPart = slash == std::u16string_view::npos ? std::u16string_view() : full.substr(0, slash);
+  std::u16string_view dirPart = FolderOf(full);
   const offline::Machine& m = offline::CurrentMachine();
-  if (!m.system) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  const offline::DriveSource* writtenSide = m.outputSource ? m.outputSource.get() : m.system.get();
+  *written = false;
   Search search(*m.system, slash == std::u16string_view::npos ? full : full.substr(slash + 1));
-  if (!search.Valid()) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (!search.Valid()) return std::make_shared<const std::vector<offline::FoundEntry>>();
   bool anyFolder = false;
   std::optional<std::string> rel = offline::DriveRelative(dirPart);
   if (rel) {
@@ -213,20 +213,83 @@ HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
       std::optional<offline::Found> folder = offline::FoundIn(source, *rel);
       if (!folder || !folder->exists() || !S_ISDIR(folder->path.mode)) continue;
       anyFolder = true;
+      if (folder->source.get() == writtenSide) *written = true;
       search.Collect(*folder);
     }
   }
-  if (!anyFolder) {
+  if (!anyFolder) return nullptr;
+  return std::make_shared<const std::vector<offline::FoundEntry>>(search.Take(full));
+}
+
+// What patterns listed. A run lists the same patterns many times (each OEM
+// INF search); a listing changes with a write in its folder, or with data
+// written to a file it shows. At most kKeptPatterns are kept.
+class Listings final : public offline::WriteAware {
+ public:
+  static Listings& Get() {
+    static Listings* listings = [] {
+      auto* l = new Listings;  // lives for the run, as the cache registry does
+      offline::RegisterWriteAware(l);
+      return l;
+    }();
+    return *listings;
+  }
+
+  Listing Find(std::u16string_view full) {
+    const auto it = known_.find(full);
+    if (it != known_.end()) return it->second.listing;
+    Kept kept;
+    kept.folder = offline::PathKey(FolderOf(full));
+    kept.listing = ListPattern(full, &kept.written);
+    if (known_.size() >= kKeptPatterns) known_.clear();
+    known_.emplace(std::u16string(full), kept);
+    return kept.listing;
+  }
+  void ForgetPath(const std::string& key) override {
+    ForgetIf([&key](const Kept& k) { return k.folder.empty() || offline::IsAtOrAbove(k.folder, key) ||
+                                            offline::IsAtOrAbove(key, k.folder); });
+  }
+  void ForgetWritten() override {
+    ForgetIf([](const Kept& k) { return k.written; });
+  }
+  void ForgetAll() override { known_.clear(); }
+
+ private:
+  static constexpr std::size_t kKeptPatterns = 64;
+  struct Kept {
+    std::string folder;  // its PathKey
+    bool written;        // it shows entries of the side written to
+    Listing listing;
+  };
+  template <typename Pred>
+  void ForgetIf(Pred pred) {
+    for (auto it = known_.begin(); it != known_.end();) it = pred(it->second) ? known_.erase(it) : std::next(it);
+  }
+  std::map<std::u16string, Kept, std::less<>> known_;
+};
+
+}  // namespace
+
+HANDLE FindFirstFileW(const WCHAR* pattern, WIN32_FIND_DATAW* data) {
+  if (!pattern || !data) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (!offline::CurrentMachine().system) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
   offline::FindObject found;
-  found.entries = search.Take(full);
-  if (found.entries.empty()) {
+  found.entries = Listings::Get().Find(std::u16string_view(pattern, text::Length(pattern, 32768)));
+  if (!found.entries) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (found.entries->empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
-  *data = FindData(found.entries[0]);
+  *data = FindData((*found.entries)[0]);
   found.next = 1;
   SetLastError(ERROR_SUCCESS);
   return offline::AsHandle<HANDLE>(offline::Handles().Add(std::move(found)));
@@ -238,11 +301,11 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (state->next >= state->entries.size()) {
+  if (state->next >= state->entries->size()) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
   }
-  *data = FindData(state->entries[state->next++]);
+  *data = FindData((*state->entries)[state->next++]);
   return TRUE;
 }
 

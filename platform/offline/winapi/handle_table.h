@@ -38,9 +38,10 @@ struct FoundEntry {
   DriveTimes times;
   std::uint32_t order = 0;   // where it was met: of two entries with one name the first is kept
 };
-// FindFirstFileW: the matching entries, in the order they are handed out.
+// FindFirstFileW: the matching entries, in the order they are handed out
+// (shared with the listing kept for the pattern).
 struct FindObject {
-  std::vector<FoundEntry> entries;
+  std::shared_ptr<const std::vector<FoundEntry>> entries;
   std::size_t next = 0;
 };
 // RegOpenKeyExW: a key of the registry in force.

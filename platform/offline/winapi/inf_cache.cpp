@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -29,32 +28,15 @@ struct InfRecord {
   bool opens = false;
   os::DWORD error = 0;
   os::UINT errorLine = 0;
-  bool allSections = false;            // sectionHashes names every section
-  std::vector<std::uint64_t> sectionHashes;  // sorted
+  std::shared_ptr<const InfLayout> layout;  // where its sections lie; null past kInfMaxRecordedSections
   std::vector<InfAnswer> answers;
-  bool kept = false;                   // counted against the budget
+  bool kept = false;  // counted against the budget
 };
 
 namespace {
 
-// FNV-1a over the upper-cased name: a collision only costs a read.
-std::uint64_t SectionHash(std::u16string_view name) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (char16_t c : name) {
-    h = (h ^ text::UpperAZ(c)) * 1099511628211ull;
-  }
-  return h;
-}
-
 // A file as the run knows it: its drive, its place there, its size and times, and the style asked for.
 using FileKey = std::tuple<const DriveSource*, std::string, std::uint64_t, std::uint64_t, std::uint64_t, bool>;
-
-// The file at a Windows path, opened for reading; null when there is none.
-std::unique_ptr<DriveFile> OpenFound(std::u16string_view path, std::optional<Found>* found) {
-  *found = MapForRead(path);
-  if (!*found || !(*found)->exists() || !S_ISREG((*found)->path.mode)) return nullptr;
-  return (*found)->source->Open((*found)->path);
-}
 
 std::string PlaceOf(const Found& found) {
   std::string place;
@@ -87,7 +69,7 @@ os::DWORD ErrorOf(InfError reason) {
   }
 }
 
-// Reads and parses an open file; the record says how it opened.
+// Reads and parses an open file; the record says how it opened and keeps its layout.
 std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord* record) {
   const auto bytes = ReadAll(source, kInfMaxBytes);
   if (!bytes) {
@@ -102,11 +84,7 @@ std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord
   }
   record->opens = true;
   auto file = std::make_shared<const InfFile>(std::move(*parsed));
-  record->allSections = file->SectionCount() <= kInfMaxRecordedSections;
-  if (record->allSections) {
-    for (std::size_t s = 0; s < file->SectionCount(); ++s) record->sectionHashes.push_back(SectionHash(file->SectionName(s)));
-    std::sort(record->sectionHashes.begin(), record->sectionHashes.end());
-  }
+  if (file->SectionCount() <= kInfMaxRecordedSections) record->layout = file->Layout();
   return file;
 }
 
@@ -117,12 +95,30 @@ OpenInf::OpenInf(std::shared_ptr<InfRecord> record, std::shared_ptr<const InfFil
     : record_(std::move(record)), file_(std::move(file)), path_(std::move(path)), win4_(win4) {}
 OpenInf::~OpenInf() = default;
 
+// The file, when only its record was at hand: its sections read from the
+// file as its layout places them, or, without a layout, the file read again.
 const InfFile* OpenInf::Parse() {
-  if (!file_ && !reparsed_) {
-    reparsed_ = true;
-    std::optional<Found> found;
+  if (file_ || reparsed_) return file_.get();
+  reparsed_ = true;
+  const std::optional<Found> found = MapForRead(path_);
+  if (!found || !found->exists() || !S_ISREG(found->path.mode)) return nullptr;
+  std::shared_ptr<DriveFile> opened = found->source->Open(found->path);
+  if (!opened) return nullptr;
+  if (record_->layout) {
+    InfReadAt read = [opened](std::uint64_t offset, std::size_t length, std::string* out) {
+      out->resize(length);
+      std::size_t got = 0;
+      while (got < length) {
+        const long n = opened->ReadAt(offset + got, out->data() + got, length - got);
+        if (n <= 0) return false;
+        got += static_cast<std::size_t>(n);
+      }
+      return true;
+    };
+    file_ = std::make_shared<const InfFile>(record_->layout, std::move(read));
+  } else {
     InfRecord scratch;
-    if (std::unique_ptr<DriveFile> file = OpenFound(path_, &found)) file_ = ParseFile(*file, win4_, &scratch);
+    file_ = ParseFile(*opened, win4_, &scratch);
   }
   return file_.get();
 }
@@ -139,9 +135,8 @@ std::optional<OpenInf::Place> OpenInf::FindLine(std::u16string_view section, con
       if (a.anyKey == question.anyKey && a.section == question.section && a.key == question.key) return a.place;
     }
   }
-  const bool mayHave = !record_->allSections ||
-                       std::binary_search(record_->sectionHashes.begin(), record_->sectionHashes.end(),
-                                          SectionHash(question.section));
+  // A section the file lacks needs no reading.
+  const bool mayHave = file_ || !record_->layout || record_->layout->FindSection(section);
   if (mayHave) {
     if (const InfFile* file = Parse()) {
       const InfDirIds dirids = [this](unsigned id) { return InfDirIdPath(id, path_); };
@@ -182,14 +177,14 @@ std::optional<std::u16string> OpenInf::LineText(Place place) {
 
 InfOpening OpenInfFile(std::u16string_view path, bool win4) {
   InfOpening result;
-  std::optional<Found> found;
-  std::unique_ptr<DriveFile> opened = OpenFound(path, &found);
-  if (!opened) {
-    result.error = os::ERROR_FILE_NOT_FOUND;
-    return result;
-  }
-  const DriveTimes times = opened->Times();
-  const FileKey key{found->source.get(), PlaceOf(*found), opened->Size(), times.lastWrite, times.creation, win4};
+  result.error = os::ERROR_FILE_NOT_FOUND;
+  // Known by what the drive says of it; opened only when it is new.
+  const std::optional<Found> found = MapForRead(path);
+  if (!found || !found->exists() || !S_ISREG(found->path.mode)) return result;
+  const std::optional<DriveStat> stat = found->source->Stat(found->path);
+  if (!stat) return result;
+  const FileKey key{found->source.get(), PlaceOf(*found), stat->size, stat->times.lastWrite, stat->times.creation,
+                    win4};
   Records& all = AllRecords();
   std::shared_ptr<InfRecord> record;
   {
@@ -199,10 +194,12 @@ InfOpening OpenInfFile(std::u16string_view path, bool win4) {
   }
   std::shared_ptr<const InfFile> file;
   if (!record) {
+    const std::unique_ptr<DriveFile> opened = found->source->Open(found->path);
+    if (!opened) return result;
     record = std::make_shared<InfRecord>();
     file = ParseFile(*opened, win4, record.get());
     std::lock_guard<std::mutex> lock(all.mutex);
-    const std::size_t size = sizeof(InfRecord) + 8 * record->sectionHashes.size() + 64;
+    const std::size_t size = sizeof(InfRecord) + 64 + (record->layout ? record->layout->Bytes() : 0);
     if (all.bytes + size <= kInfRecordBudget) {
       all.bytes += size;
       record->kept = true;
@@ -214,6 +211,7 @@ InfOpening OpenInfFile(std::u16string_view path, bool win4) {
     result.errorLine = record->errorLine;
     return result;
   }
+  result.error = 0;
   result.inf = std::make_shared<OpenInf>(record, std::move(file), std::u16string(path), win4);
   return result;
 }

@@ -2,16 +2,17 @@
 // once per run. A run asks the same few questions of every OEM INF (the first
 // CatalogFile line of [Version], the first AddReg line of an install
 // section), once per search; so what is kept of a file after its handle is
-// closed is how it opened, the names of its sections and the answers given,
-// not the file. A question met again is answered from that record; one about
-// a section the file lacks is answered without reading it; only a new
-// question about a section it has reads it again. A file is known by its
+// closed is how it opened, where its sections lie and the answers given, not
+// the file. A question met again is answered from that record; one about a
+// section the file lacks is answered without reading it; a new question about
+// a section it has reads that section's lines from the file, and [Strings]
+// when a substitution needs it. A file is known by its
 // device, inode, size and change times, so a file written below --output (or
 // replaced) during the run is read afresh.
 //
-// Limits: a file's record keeps at most kInfMaxRecordedSections section names
-// (with more, every new question reads the file again) and answers whose text
-// is at most kInfMaxFieldChars characters; once the records of a run hold
+// Limits: a file's record keeps the layout of at most kInfMaxRecordedSections
+// sections (with more, every new question reads the whole file again) and
+// answers whose text is at most kInfMaxFieldChars characters; once the records of a run hold
 // kInfRecordBudget bytes, further files are parsed on every open, as without
 // records.
 #pragma once

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "platform/offline/winapi/cached_source.h"
 #include "platform/offline/winapi/inf_cache.h"
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/registry_store.h"
 #include "platform/offline/winapi/tree_source.h"
 #include "platform/text.h"
@@ -69,7 +71,10 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     }
     next.systemDirectory = *found;
   }
+  next.system = Cached(next.system);
+  next.outputSource = Cached(next.outputSource);
   Current() = next;
+  ForgetEveryLookup();
   ForgetInfRecords();
   std::string warnings;
   LoadRegistry(Current(), &warnings);
