@@ -11,11 +11,11 @@ namespace {
 
 void Walk(const offline::RegTreeKey& key, int depth) {
   if (depth > 600) __builtin_trap();  // deeper than the reader's limit
-  for (const auto& v : key.values) {
+  for (const auto& [upper, v] : key.values) {
     volatile std::uint8_t sink = 0;
     for (std::uint8_t b : v.data) sink = sink ^ b;
   }
-  for (const auto& c : key.children) Walk(*c, depth + 1);
+  for (const auto& [upper, c] : key.children) Walk(*c, depth + 1);
 }
 
 }  // namespace

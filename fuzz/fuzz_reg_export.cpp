@@ -12,12 +12,12 @@ namespace {
 
 std::size_t Walk(const offline::RegTreeKey& key, int depth) {
   std::size_t n = key.values.size();
-  for (const auto& v : key.values) {
+  for (const auto& [upper, v] : key.values) {
     volatile std::uint8_t sink = 0;
     for (std::uint8_t b : v.data) sink = sink ^ b;
   }
   if (depth > 600) __builtin_trap();
-  for (const auto& c : key.children) n += Walk(*c, depth + 1);
+  for (const auto& [upper, c] : key.children) n += Walk(*c, depth + 1);
   return n;
 }
 
@@ -26,7 +26,7 @@ std::size_t Walk(const offline::RegTreeKey& key, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   offline::RegTreeKey root;
   std::string warnings;
-  offline::ApplyRegExport(std::vector<std::uint8_t>(data, data + size), "fuzz.reg", &root, &warnings);
+  offline::ApplyRegExport(std::vector<std::uint8_t>(data, data + size), "fuzz.reg", &root, nullptr, &warnings);
   Walk(root, 0);
   offline::FindKey(root, u"SYSTEM\\ControlSet001\\Services");
   offline::FindKey(root, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");

@@ -1,5 +1,5 @@
 // UTF-16 text helpers shared by every layer: copying into fixed buffers,
-// upper-casing of a-z only, substring search, UTF-8 conversion and the one
+// upper-casing of a-z only and as Windows compares names, substring search, UTF-8 conversion and the one
 // printf-subset formatter (%s %d %u %Nd %-Ns %%) used for every formatted text.
 #pragma once
 
@@ -35,6 +35,14 @@ std::u16string UpperCaseAZ(std::u16string_view s);
 
 // Case-insensitive (a-z only) equality.
 bool EqualsNoCaseAZ(std::u16string_view a, std::u16string_view b);
+
+// Windows' own upper-casing of names (upcase.cpp): the table the registry
+// compares key and value names with and NTFS compares and orders file names
+// with, one UTF-16 unit to one (a-z, and also ä -> Ä, я -> Я; not ß, ı, µ).
+char16_t Upcase(char16_t c);
+std::u16string Upcased(std::u16string_view s);
+// Equality of two names as the registry and NTFS see them.
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 
 // Plain substring test; an empty needle is always found.
 bool Contains(std::u16string_view haystack, std::u16string_view needle);

@@ -1,10 +1,12 @@
-// The Linux program: reads an offline Windows system drive (--root) and runs
-// one of the commands on it.
+// The Linux program: reads an offline Windows system drive (--root, or in a
+// disk image with --image) and runs one of the commands on it.
 #include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +15,7 @@
 #include "app/command.h"
 #include "app/fairlock_app.h"
 #include "platform/offline/term/terminal_session.h"
+#include "platform/offline/winapi/image_drive.h"
 #include "platform/offline/winapi/machine.h"
 #include "platform/offline/winapi/terminal_lender.h"
 #include "platform/text.h"
@@ -25,14 +28,22 @@ constexpr const char* kVersion = "quillon " QUILLON_VERSION "\n";
 
 constexpr const char* kUsage =
     "Usage: quillon --root DIR [--system-directory TEXT] [--reg FILE]... [--output DIR] [COMMAND]\n"
+    "       quillon --image FILE [--partition N] --output DIR [--system-directory TEXT] [--reg FILE]...\n"
+    "               [COMMAND]\n"
+    "       quillon --image FILE --list-volumes\n"
     "       quillon read-report FILE [--json]\n"
     "       quillon diff A B [--json]\n"
     "\n"
     "Shows the Fibre Channel adapter drivers, version markers and driver parameters of an\n"
-    "offline Windows system (a mounted system drive or a copied tree).\n"
+    "offline Windows system (a mounted system drive, a copied tree, or a disk image).\n"
     "\n"
     "Machine:\n"
     "  --root DIR               the system drive (C:) of the Windows system\n"
+    "  --image FILE             instead of --root: a disk image (raw or dd, split raw .001,\n"
+    "                           VHD, VHDX, VMDK, E01) or a block device holding it, read\n"
+    "                           only (MBR or GPT; NTFS); needs --output\n"
+    "  --partition N            the image's volume N (see --list-volumes); by default the\n"
+    "                           one holding WINDOWS\\system32 or WINNT\\system32\n"
     "  --system-directory TEXT  its system directory, e.g. C:\\WINDOWS\\system32\n"
     "                           (default: found from the folders on disk)\n"
     "  --reg FILE               read the registry from this .reg export instead of the\n"
@@ -54,8 +65,10 @@ constexpr const char* kUsage =
     "  --report [--overwrite|--append]\n"
     "                           write SysInfo.log: replace an earlier one (the default)\n"
     "                           or append to it; a failed write leaves it as it was\n"
+    "  --list-volumes           list the image's volumes: index, offset, size, file\n"
+    "                           system, label, Windows folder\n"
     "\n"
-    "Reading reports back and comparing machines (no --root):\n"
+    "Reading reports back and comparing machines (no --root or --image):\n"
     "  read-report FILE [--json]\n"
     "                           the facts each report in a SysInfo.log states, oldest\n"
     "                           first; --json: as a JSON array\n"
@@ -75,8 +88,8 @@ constexpr const char* kUsage =
     "  1        the system cannot be read, the report cannot be written completely\n"
     "           (the message names the file, the step that failed and why), or\n"
     "           standard output cannot be written\n"
-    "  2        a usage error: an unknown option, two commands, or --overwrite\n"
-    "           with --append\n"
+    "  2        a usage error: an unknown option, two commands, --overwrite with\n"
+    "           --append, --root with --image, or --image without --output\n"
     "  128 + N  ended by signal N\n"
     "read-report: 0 when everything was read, 1 when a line or a report was skipped\n"
     "(each named on standard error), 2 when the file cannot be read.\n"
@@ -89,6 +102,39 @@ int PrintOut(const char* text) {
   return 1;
 }
 
+// What is wrong with the choice of system drive (--root or --image and what
+// goes with it); null when nothing is. `partition` is --partition's text.
+const char* ImageUsage(offline::MachineOptions& options, const char* partition,
+                       const std::vector<std::string>& command) {
+  const bool listing = std::find(command.begin(), command.end(), "--list-volumes") != command.end();
+  if (!options.root.empty() && !options.image.empty()) return "--root and --image exclude each other";
+  if (options.root.empty() && options.image.empty()) return "--root DIR or --image FILE is required";
+  if (options.image.empty() && (partition || listing)) return "--partition and --list-volumes go with --image";
+  if (listing && command.size() > 1) return "--list-volumes is a command of its own";
+  if (partition) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(partition, &end, 10);
+    if (*partition == '\0' || *end != '\0' || errno != 0 || n < 1 || n > 1000)
+      return "--partition takes a volume number (1, 2, ...)";
+    options.partition = static_cast<int>(n);
+  }
+  if (!options.image.empty() && !listing && options.output.empty())
+    return "--image needs --output DIR: an image is only read, never written";
+  return nullptr;
+}
+
+// --list-volumes: what the image holds.
+int ListVolumes(const std::string& image) {
+  std::string table;
+  std::string error;
+  if (!offline::ListVolumes(image, &table, &error)) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    return 1;
+  }
+  return PrintOut(table.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,9 +144,16 @@ int main(int argc, char** argv) {
   }
   offline::MachineOptions options;
   std::vector<std::string> command;
-  enum { kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport, kOverwrite, kAppend };
+  const char* partition = nullptr;
+  enum {
+    kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport,
+    kOverwrite, kAppend, kImage, kPartition, kListVolumes
+  };
   static const option longOptions[] = {
       {"root", required_argument, nullptr, kRoot},
+      {"image", required_argument, nullptr, kImage},
+      {"partition", required_argument, nullptr, kPartition},
+      {"list-volumes", no_argument, nullptr, kListVolumes},
       {"system-directory", required_argument, nullptr, kSystemDirectory},
       {"reg", required_argument, nullptr, kReg},
       {"output", required_argument, nullptr, kOutput},
@@ -119,6 +172,9 @@ int main(int argc, char** argv) {
   while ((c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
     switch (c) {
       case kRoot: options.root = optarg; break;
+      case kImage: options.image = optarg; break;
+      case kPartition: partition = optarg; break;
+      case kListVolumes: command.push_back("--list-volumes"); break;
       case kSystemDirectory: options.systemDirectory = text::FromUtf8(optarg); break;
       case kReg: options.regFiles.push_back(optarg); break;
       case kOutput: options.output = optarg; break;
@@ -139,10 +195,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: unexpected argument '%s'\n%s", argv[optind], kUsage);
     return 2;
   }
-  if (options.root.empty()) {
-    std::fprintf(stderr, "quillon: --root DIR is required\n%s", kUsage);
+  if (const char* wrong = ImageUsage(options, partition, command)) {
+    std::fprintf(stderr, "quillon: %s\n%s", wrong, kUsage);
     return 2;
   }
+  if (!command.empty() && command[0] == "--list-volumes") return ListVolumes(options.image);
   const bool interactive = command.empty();
   if (interactive && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
     std::fputs(
@@ -163,10 +220,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: %s\n", error.c_str());
     return 1;
   }
+  int status = 0;
   if (interactive) {
     // The report's pager borrows the terminal from the screens.
     offline::SetTerminalLender({terminal::Suspend, terminal::Resume});
-    return app::RunInteractive();
+    status = app::RunInteractive();
+  } else {
+    status = app::RunCommand(command);
   }
-  return app::RunCommand(command);
+  for (const std::string& warning : offline::DriveWarnings())
+    std::fprintf(stderr, "quillon: warning: %s\n", warning.c_str());
+  return status;
 }

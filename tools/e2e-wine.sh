@@ -129,7 +129,17 @@ setup_prefix() {
 }
 
 # --- one run of the program -------------------------------------------------------
+# Wine's own services start with the first program a Wine server runs, and
+# inherit its descriptors: let that be a program holding none of our pipes,
+# and keep the server (and the services) up for the whole test, or a $(...)
+# around quillon_uia could wait for the services to end.
+keep_server() {
+  wineserver -p 2>/dev/null || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 start_program() {
+  keep_server
   (cd "$DRIVE_C/Quillon" && exec wine 'C:\Quillon\Quillon.exe' >"$ART/quillon-run$1.log" 2>&1) &
   QPID=$!
 }
@@ -311,6 +321,8 @@ json_matches() {
 echo "== e2e-wine: $EXE"
 if setup_prefix; then
   pass "setup: prefix with the sample system"
+  wineserver -k 2>/dev/null
+  keep_server
   check "json: Quillon.exe --json prints the Linux build's bytes" json_matches
   for RUN in 1 2 3 4; do
     echo "== run $RUN"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/offline/formats/hive_layout.h"
+#include "platform/text.h"
 #include "tools/lib/registry_content.h"
 
 namespace {
@@ -103,6 +105,66 @@ TEST(HiveReader, RejectionsSayWhy) {
     EXPECT_EQ(read.reason(), c.reason) << c.name;
     EXPECT_TRUE(root.children.empty() && root.values.empty()) << c.name;
   }
+}
+
+// A hive from the fixture writer with `content`, as bytes.
+Bytes HiveOf(const tools::RegistryContent& c) {
+  const fs::path dir = fs::temp_directory_path() / ("quillon_hive2_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::string error;
+  EXPECT_TRUE(tools::WriteHives(c, QUILLON_SOURCE_DIR "/tests/fixtures/minimal.hive", (dir / "SYSTEM").string(),
+                                (dir / "SOFTWARE").string(), 1, &error))
+      << error;
+  std::ifstream in(dir / "SOFTWARE", std::ios::binary);
+  Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  fs::remove_all(dir);
+  return bytes;
+}
+
+std::size_t Find(const Bytes& b, const std::string& s) {
+  return static_cast<std::size_t>(std::search(b.begin(), b.end(), s.begin(), s.end()) - b.begin());
+}
+
+void Put32(Bytes* b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*b)[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Hostile hives end quickly with what they hold. The key Loop is made to
+// list itself as its subkey (its one subkey-list entry pointed back at its
+// own cell); a name is cut by a NUL written into it.
+TEST(HiveReader, HostileHivesStayWithinBounds) {
+  tools::RegistryContent c;
+  for (int i = 0; i < 64; ++i) c.SetDword(u"SOFTWARE\\Loop", u"v" + text::FromUtf8(std::to_string(i)), 1);
+  c.SetValue(u"SOFTWARE\\Loop", u"Big", tools::RegValue{3, Bytes(16000, 0xAB)});
+  c.SetValue(u"SOFTWARE\\Loop", u"Odd", tools::RegValue{0xFFFF0012, {1, 2}});
+  c.CreateKey(u"SOFTWARE\\Loop\\Child");
+  c.SetDword(u"SOFTWARE\\ParamQQeters", u"ValQQue", 5);
+  Bytes hive = HiveOf(c);
+  // Loop's nk cell starts 0x50 before its name; its subkey list's offset (from
+  // the first bin, 0x1000) is at 0x20 into the cell, the list's first entry 8 in.
+  const std::size_t loop = Find(hive, "Loop") - 0x50;
+  const std::uint32_t list = *offline::ByteView(hive.data(), hive.size()).u32At(loop + 0x20) + 0x1000;
+  Put32(&hive, list + 8, static_cast<std::uint32_t>(loop - 0x1000));
+  hive[Find(hive, "ParamQQeters") + 5] = 0;
+  hive[Find(hive, "ValQQue") + 3] = 0;
+
+  offline::RegTreeKey root;
+  const auto read = offline::ReadHiveBytes(View(hive), &root);
+  ASSERT_TRUE(read) << offline::Describe(read.reason());
+  const offline::RegTreeKey* key = offline::FindKey(root, u"Loop");
+  ASSERT_NE(key, nullptr);
+  EXPECT_TRUE(key->children.empty());  // itself, once is enough
+  EXPECT_EQ(key->values.size(), 66u);
+  ASSERT_NE(key->Value(u"big"), nullptr);
+  EXPECT_EQ(key->Value(u"big")->data.size(), 16000u);
+  ASSERT_NE(key->Value(u"odd"), nullptr);
+  EXPECT_EQ(key->Value(u"odd")->type, 0xFFFF0012u);  // the stored number, no enum
+  // Names with a NUL are themselves, never their first part (hivex gives only that).
+  EXPECT_EQ(offline::FindKey(root, u"Param"), nullptr);
+  const offline::RegTreeKey* cut = offline::FindKey(root, std::u16string(u"Param\0Qeters", 12));
+  ASSERT_NE(cut, nullptr);
+  EXPECT_EQ(cut->Value(u"ValQ"), nullptr);
+  EXPECT_NE(cut->Value(std::u16string(u"Val\0Que", 7)), nullptr);
 }
 
 }  // namespace

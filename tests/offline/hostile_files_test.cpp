@@ -112,9 +112,10 @@ TEST_P(SpecialFilesTest, DriverInfAndHiveAreAbsent) {
 TEST_P(SpecialFilesTest, RegistryExportIsNotRead) {
   Make(image_.Outside() / "system.reg");
   if (IsSkipped()) return;
-  std::string warnings;
-  offline::LoadRegistryFiles(std::nullopt, std::nullopt, {(image_.Outside() / "system.reg").string()}, &warnings);
-  EXPECT_NE(warnings.find("not a regular file"), std::string::npos) << warnings;
+  std::string warnings, error;
+  EXPECT_FALSE(offline::LoadRegistryFiles(std::nullopt, std::nullopt, {(image_.Outside() / "system.reg").string()},
+                                          &warnings, &error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 // With --append (the old report kept) and with --overwrite: a clear failure,

@@ -3,6 +3,7 @@
 // still applies, deletions and continuation lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -42,6 +43,8 @@ class ExportFiles {
 };
 
 Bytes Ansi(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+std::u16string Num(std::size_t n) { return text::FromUtf8(std::to_string(n)); }
 
 Bytes Utf16(const std::u16string& s, bool bom) {
   Bytes out;
@@ -261,6 +264,94 @@ TEST(RegExport, AnsiExportDecodesWindows1252) {
   Bytes d;
   ASSERT_TRUE(Query(u"SOFTWARE\\k", u"N", &d)) << warnings;
   EXPECT_EQ(Text(d), u"\u20ac \u0153 \u00e9 \\ \"");
+}
+
+// Hostile exports end quickly with a sensible answer: what is within bounds
+// is read, what is not is skipped with its reason. Sizes show growth (a
+// quadratic reader takes minutes here); the time is the benchmark's to judge.
+TEST(RegExport, HostileExportsStayWithinBounds) {
+  using E = offline::RegLineError;
+  auto many = [](std::size_t n, const std::u16string& before, const std::u16string& after) {
+    std::u16string out;
+    for (std::size_t i = 0; i < n; ++i) out += before + Num(i) + after + u"\r\n";
+    return out;
+  };
+  std::u16string hex;  // one byte over 1 MiB
+  for (int i = 0; i < (1 << 20); ++i) hex += u"00,";
+  const std::u16string header = u"Windows Registry Editor Version 5.00\r\n";
+  std::u16string deep = u"[HKLM\\SOFTWARE";
+  for (int i = 0; i < 300000; ++i) deep += u"\\a";
+  const struct {
+    const char* name;
+    std::u16string body;
+    const char16_t* key;  // must exist afterwards (with `values` values)
+    std::size_t subkeys, values;
+    std::vector<E> problems;  // the first few, in order
+    std::size_t problemCount;
+  } cases[] = {
+      {"300,000 levels", deep + u"]\r\n\"v\"=dword:1\r\n[HKLM\\SOFTWARE\\b]\r\n\"w\"=dword:2\r\n", u"SOFTWARE\\b", 0, 1,
+       {E::kKeyTooDeep}, 1},
+      {"50,000 sibling keys", many(50000, u"[HKLM\\SOFTWARE\\k", u"]"), u"SOFTWARE", 50000, 0, {}, 0},
+      {"50,000 values", u"[HKLM\\SOFTWARE\\v]\r\n" + many(50000, u"\"n", u"\"=dword:1"), u"SOFTWARE\\v", 0, 50000, {}, 0},
+      {"50,000 junk lines", many(50000, u"junk", u""), nullptr, 0, 0, {E::kUnrecognisedLine}, 50000},
+      {"a line over 4 Mi characters", u"[HKLM\\SOFTWARE\\x]\r\n\"v\"=\"" + std::u16string((4 << 20) + 1, u'x') + u"\"\r\n\"w\"=dword:1\r\n",
+       u"SOFTWARE\\x", 0, 1, {E::kLineTooLong}, 1},
+      {"names over Windows' limits",
+       u"[HKLM\\SOFTWARE\\" + std::u16string(256, u'k') + u"]\r\n[HKLM\\SOFTWARE\\y]\r\n\"" + std::u16string(16384, u'v') +
+           u"\"=dword:1\r\n\"big\"=hex:" + hex + u"00\r\n\"ok\"=dword:1\r\n",
+       u"SOFTWARE\\y", 0, 1, {E::kKeyNameTooLong, E::kValueNameTooLong, E::kValueTooLarge}, 3},
+  };
+  for (const auto& c : cases) {
+    offline::RegTreeKey root;
+    std::string warnings;
+    offline::ApplyRegExport(Utf16(header + c.body, true), "x.reg", &root, nullptr, &warnings);
+    // The first ten skipped lines with their reasons, then how many in all.
+    std::size_t at = 0;
+    for (E reason : c.problems) {
+      at = warnings.find(offline::Describe(reason), at);
+      EXPECT_NE(at, std::string::npos) << c.name << ": " << offline::Describe(reason) << "\n" << warnings.substr(0, 2000);
+    }
+    const auto lines = static_cast<std::size_t>(std::count(warnings.begin(), warnings.end(), '\n'));
+    EXPECT_EQ(lines, std::min(c.problemCount, offline::kShownRegProblems) + (c.problemCount > 10 ? 1 : 0)) << c.name;
+    if (c.problemCount > 10) {
+      EXPECT_NE(warnings.find(std::to_string(c.problemCount) + " lines skipped"), std::string::npos) << c.name;
+    }
+    if (!c.key) continue;
+    const offline::RegTreeKey* key = offline::FindKey(root, c.key);
+    ASSERT_NE(key, nullptr) << c.name;
+    EXPECT_EQ(key->children.size(), c.subkeys) << c.name;
+    EXPECT_EQ(key->values.size(), c.values) << c.name;
+  }
+}
+
+TEST(RegExport, RunBudgetAndDeletionsOfManySiblings) {
+  std::u16string body = u"Windows Registry Editor Version 5.00\r\n";
+  for (int i = 0; i < 20000; ++i) body += u"[HKLM\\SOFTWARE\\k" + Num(i) + u"]\r\n";
+  for (int i = 0; i < 20000; i += 2) body += u"[-HKLM\\SOFTWARE\\K" + Num(i) + u"]\r\n";
+  offline::RegTreeKey root;
+  offline::ApplyRegExport(Utf16(body, true), "x.reg", &root, nullptr, nullptr);
+  EXPECT_EQ(offline::FindKey(root, u"SOFTWARE")->children.size(), 10000u);
+  EXPECT_EQ(offline::FindKey(root, u"SOFTWARE\\k0"), nullptr);
+  EXPECT_NE(offline::FindKey(root, u"SOFTWARE\\k19999"), nullptr);
+
+  offline::RegBudget budget;  // shared by the exports of one run
+  budget.keys = 1000;
+  std::string warnings;
+  offline::RegTreeKey small;
+  offline::ApplyRegExport(Utf16(body, true), "x.reg", &small, &budget, &warnings);
+  // SOFTWARE and k0 to k998 made, then the even ones among them deleted.
+  EXPECT_EQ(offline::FindKey(small, u"SOFTWARE")->children.size(), 499u);
+  EXPECT_NE(warnings.find("more keys than"), std::string::npos) << warnings;
+}
+
+TEST(RegExport, UnreadableExportsAreErrors) {
+  ExportFiles files;
+  const std::string big = files.Write("big.reg", Bytes((64u << 20) + 1, 'x'));
+  for (const std::string& path : {files.Write("ok.reg", Ansi("REGEDIT4\r\n")) + ".missing", big}) {
+    std::string warnings, error;
+    EXPECT_FALSE(offline::LoadRegistryFiles(std::nullopt, std::nullopt, {path}, &warnings, &error)) << path;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+  }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Hive files for test images, written with hivex from a copy of an empty hive.
 #include <hivex.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -75,7 +77,8 @@ class HiveFile {
     for (std::size_t i = 0; i < values.size(); ++i) {
       names.push_back(text::ToUtf8(values[i].first));
       set[i].key = const_cast<char*>(names.back().c_str());
-      set[i].t = static_cast<hive_type>(values[i].second.type);
+      // Any 32-bit type, as hives hold them: copied in, never cast to the enum.
+      std::memcpy(&set[i].t, &values[i].second.type, std::min(sizeof set[i].t, sizeof values[i].second.type));
       set[i].len = values[i].second.data.size();
       set[i].value = reinterpret_cast<char*>(const_cast<std::uint8_t*>(values[i].second.data.data()));
     }

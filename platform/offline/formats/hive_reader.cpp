@@ -2,30 +2,49 @@
 
 #include <hivex.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/codecs.h"
 #include "platform/offline/formats/hive_layout.h"
 #include "platform/text.h"
 
 namespace offline {
 namespace {
 
-// Limits for hostile hives.
+// Limits for hostile hives. Windows' own: a tree 512 levels deep, values of
+// 1 MB in the standard hive format ("Registry element size limits"). Ours: a
+// key or value cell is copied once, however often the hive lists it (a key
+// listed as its own subkey, or one value cell in many lists), so the work is
+// linear in the hive's cells; and no more keys, values and value bytes than
+// below, nor more value bytes than the file holds.
 constexpr int kMaxDepth = 512;
 constexpr std::size_t kMaxKeys = 1000000;
 constexpr std::size_t kMaxValueBytes = 1 << 20;
 constexpr std::size_t kMaxValuesPerKey = 100000;
-// Cells may be shared by many keys in a hostile hive, so the copy is bounded
-// as a whole too.
 constexpr std::size_t kMaxTotalValueBytes = std::size_t{256} << 20;
 constexpr std::size_t kMaxTotalValues = 4000000;
+
+// Where a name lies in a key ("nk") or value ("vk") cell, from the cell's
+// start (its 4-byte size): the name's length, the flags word, the bit that
+// says it is stored one byte a character (else UTF-16LE), and the name.
+struct NameLayout {
+  std::uint64_t length, flags;
+  std::uint16_t oneByte;
+  std::uint64_t name;
+};
+constexpr NameLayout kKeyName{4 + 0x48, 4 + 0x02, 0x0020, 4 + 0x4C};
+constexpr NameLayout kValueName{4 + 0x02, 4 + 0x10, 0x0001, 4 + 0x14};
 
 struct HiveCloser {
   void operator()(hive_h* h) const {
@@ -39,42 +58,88 @@ struct FreeString {
 };
 using CString = std::unique_ptr<char, FreeString>;
 
+// A value's type as the 32-bit number the hive stores. hivex hands it over as
+// its enum, which holds only the known types: real hives also hold others
+// (0xFFFF0012, ...), so it is never read as that enum.
+class RawType {
+ public:
+  hive_type* out() { return reinterpret_cast<hive_type*>(storage_); }
+  std::uint32_t value() const {
+    std::uint32_t v = 0;
+    std::memcpy(&v, storage_, sizeof v < sizeof storage_ ? sizeof v : sizeof storage_);
+    return v;
+  }
+
+ private:
+  alignas(hive_type) unsigned char storage_[sizeof(hive_type)] = {};
+};
+
 struct Walker {
+  Walker(hive_h* h, int descriptor, std::uint64_t bytes) : hive(h), fd(descriptor), fileBytes(bytes) {}
+
   hive_h* hive;
+  int fd;
+  std::uint64_t fileBytes;
   std::size_t keys = 0;
   std::size_t valueCount = 0;
   std::size_t valueBytes = 0;
+  std::unordered_set<std::size_t> seenKeys, seenValues;
+
+  // A name as stored. hivex cuts a name at a NUL it holds; such a name is read
+  // whole from the cell, so that it never stands for its first part. A name
+  // stored one byte a character holds the characters U+0000 to U+00FF.
+  std::u16string Name(std::size_t cell, const char* cut, std::size_t fullUtf8, const NameLayout& at) const {
+    std::u16string name = text::FromUtf8(cut);
+    if (std::strlen(cut) == fullUtf8) return name;
+    std::uint8_t head[kKeyName.name];
+    std::vector<std::uint8_t> bytes;
+    if (pread(fd, head, sizeof head, static_cast<off_t>(cell)) == static_cast<ssize_t>(sizeof head)) {
+      const ByteView view(head, sizeof head);
+      bytes.resize(view.u16At(at.length).value_or(0));
+      if (pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(cell + at.name)) != static_cast<ssize_t>(bytes.size()))
+        bytes.clear();
+    }
+    if (bytes.empty()) return name + u'\0';  // unreadable: at least not its first part
+    if ((ByteView(head, sizeof head).u16At(at.flags).value_or(0) & at.oneByte) == 0)
+      return codecs::DecodeUtf16Le(bytes.data(), bytes.size());
+    return std::u16string(bytes.begin(), bytes.end());
+  }
+
+  void CopyValue(hive_value_h value, RegTreeKey* into) {
+    RawType type;
+    std::size_t len = 0;
+    if (hivex_value_type(hive, value, type.out(), &len) != 0 || len > kMaxValueBytes) return;
+    CString name(hivex_value_key(hive, value));
+    if (!name) return;
+    std::size_t got = 0;
+    CString bytes(hivex_value_value(hive, value, type.out(), &got));
+    if (!bytes || got > kMaxValueBytes || valueBytes + got > std::min<std::uint64_t>(kMaxTotalValueBytes, fileBytes))
+      return;
+    valueBytes += got;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.get());
+    into->SetValue(Name(value, name.get(), hivex_value_key_len(hive, value), kValueName), type.value(),
+                   std::vector<std::uint8_t>(p, p + got));
+  }
 
   void Copy(hive_node_h node, RegTreeKey* into, int depth) {
     if (depth > kMaxDepth) return;
-    hive_value_h* values = hivex_node_values(hive, node);
-    if (values) {
-      for (std::size_t i = 0; values[i] && i < kMaxValuesPerKey; ++i) {
-        hive_type type = hive_t_REG_NONE;
-        std::size_t len = 0;
-        if (hivex_value_type(hive, values[i], &type, &len) != 0 || len > kMaxValueBytes) continue;
-        if (++valueCount > kMaxTotalValues || valueBytes + len > kMaxTotalValueBytes) break;
-        CString name(hivex_value_key(hive, values[i]));
-        if (!name) continue;
-        std::size_t got = 0;
-        CString bytes(hivex_value_value(hive, values[i], &type, &got));
-        if (!bytes || got > kMaxValueBytes || valueBytes + got > kMaxTotalValueBytes) continue;
-        valueBytes += got;
-        const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.get());
-        into->values.push_back(RegTreeValue{text::FromUtf8(name.get()), static_cast<std::uint32_t>(type),
-                                            std::vector<std::uint8_t>(p, p + got)});
+    if (hive_value_h* values = hivex_node_values(hive, node)) {
+      for (std::size_t i = 0; values[i] && i < kMaxValuesPerKey && valueCount < kMaxTotalValues; ++i) {
+        if (!seenValues.insert(values[i]).second) continue;
+        ++valueCount;
+        CopyValue(values[i], into);
       }
       std::free(values);
     }
     hive_node_h* children = hivex_node_children(hive, node);
     if (!children) return;
-    for (std::size_t i = 0; children[i]; ++i) {
-      if (++keys > kMaxKeys) break;
+    for (std::size_t i = 0; children[i] && keys < kMaxKeys; ++i) {
+      if (!seenKeys.insert(children[i]).second) continue;
+      ++keys;
       CString name(hivex_node_name(hive, children[i]));
       if (!name) continue;
-      // A hive keeps its subkey names unique, so no look-up per key (which would
-      // make a key with many subkeys quadratic).
-      Copy(children[i], into->AppendChild(text::FromUtf8(name.get())), depth + 1);
+      const std::u16string childName = Name(children[i], name.get(), hivex_node_name_len(hive, children[i]), kKeyName);
+      Copy(children[i], into->AddChild(childName), depth + 1);
     }
     std::free(children);
   }
@@ -132,7 +197,10 @@ Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into) {
   if (!hive) return info ? HiveError::kDamaged : info.reason();
   hive_node_h root = hivex_root(hive.get());
   if (!root) return HiveError::kNoRoot;
-  Walker walker{hive.get()};
+  struct stat st;
+  const std::uint64_t fileBytes = fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+  Walker walker(hive.get(), fd, fileBytes);
+  walker.seenKeys.insert(root);
   walker.Copy(root, into, 0);
   // hivex read what it holds; a base block it took should read here too.
   return info ? *info : HiveInfo{};

@@ -1,5 +1,6 @@
 #include "platform/offline/formats/reg_export.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "platform/codecs.h"
@@ -7,6 +8,16 @@
 
 namespace offline {
 namespace {
+
+// Windows' own limits ("Registry element size limits"): a key name of 255
+// characters, a value name of 16,383, a tree 512 levels deep, a value of 1 MB
+// in the standard hive format. Ours: a line, continuations joined, of 4 Mi
+// characters, room for a 1 MB value written as hex bytes.
+constexpr std::size_t kMaxKeyNameChars = 255;
+constexpr std::size_t kMaxValueNameChars = 16383;
+constexpr std::size_t kMaxDepth = 512;
+constexpr std::size_t kMaxValueBytes = 1 << 20;
+constexpr std::size_t kMaxLineChars = 4 << 20;
 
 std::u16string_view Trim(std::u16string_view s) {
   while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
@@ -132,6 +143,7 @@ class LineReader {
     } else {
       return sink_.Problem(lineNo, RegLineError::kUnrecognisedLine);
     }
+    if (name.size() > kMaxValueNameChars) return sink_.Problem(lineNo, RegLineError::kValueNameTooLong);
     std::u16string_view rest = Trim(s.substr(afterName));
     if (rest.empty() || rest[0] != u'=') return sink_.Problem(lineNo, RegLineError::kMissingEquals);
     std::uint32_t type = 0;
@@ -140,6 +152,7 @@ class LineReader {
     if (!ParseData(Trim(rest.substr(1)), &type, &data, &remove)) {
       return sink_.Problem(lineNo, RegLineError::kMalformedValueData);
     }
+    if (data.size() > kMaxValueBytes) return sink_.Problem(lineNo, RegLineError::kValueTooLarge);
     if (remove) {
       sink_.RemoveValue(name);
     } else {
@@ -164,14 +177,61 @@ class LineReader {
       sink_.NoKey();
       return sink_.Problem(lineNo, RegLineError::kKeyOutsideLocalMachine);
     }
-    if (remove && SplitRegPath(rest).empty()) {
-      sink_.NoKey();
-      return sink_.Problem(lineNo, RegLineError::kDeleteLocalMachine);
+    const std::vector<std::u16string_view> parts = SplitRegPath(rest);
+    RegLineError error = RegLineError::kDeleteLocalMachine;
+    if (parts.size() > kMaxDepth) {
+      error = RegLineError::kKeyTooDeep;
+    } else if (std::any_of(parts.begin(), parts.end(), [](auto p) { return p.size() > kMaxKeyNameChars; })) {
+      error = RegLineError::kKeyNameTooLong;
+    } else if (!remove || !parts.empty()) {
+      return sink_.Key(rest, remove);
     }
-    sink_.Key(rest, remove);
+    sink_.NoKey();
+    sink_.Problem(lineNo, error);
   }
 
   RegExportSink& sink_;
+};
+
+// The file's lines ("\\n" ends one), each decoded on its own when it is asked
+// for, so that memory holds one line at a time; a line longer than
+// kMaxLineChars is not decoded at all.
+class PhysicalLines {
+ public:
+  explicit PhysicalLines(const std::vector<std::uint8_t>& bytes) : bytes_(bytes) {
+    const codecs::DetectedEncoding found = codecs::DetectEncoding(bytes.data(), bytes.size());
+    encoding_ = found.encoding;
+    unit_ = encoding_ == codecs::Encoding::kUtf16Le ? 2 : 1;
+    at_ = found.bomLength;
+  }
+
+  bool Next(std::u16string* line, bool* tooLong) {
+    if (at_ >= bytes_.size()) return false;
+    const std::size_t size = bytes_.size() - (bytes_.size() - at_) % unit_;  // an odd last byte is no character
+    if (at_ >= size) return false;
+    std::size_t end = at_;
+    while (end < size && !(bytes_[end] == '\n' && (unit_ == 1 || bytes_[end + 1] == 0))) end += unit_;
+    const std::uint8_t* data = bytes_.data() + at_;
+    const std::size_t length = end - at_;
+    at_ = end + unit_;
+    line->clear();
+    *tooLong = length / unit_ > kMaxLineChars;
+    if (*tooLong) return true;
+    if (encoding_ == codecs::Encoding::kUtf16Le) {
+      *line = codecs::DecodeUtf16Le(data, length);
+    } else if (encoding_ == codecs::Encoding::kUtf8) {
+      *line = text::FromUtf8(std::string_view(reinterpret_cast<const char*>(data), length));
+    } else {
+      *line = codecs::DecodeWindows1252(data, length);
+    }
+    return true;
+  }
+
+ private:
+  const std::vector<std::uint8_t>& bytes_;
+  codecs::Encoding encoding_;
+  std::size_t unit_;
+  std::size_t at_;
 };
 
 }  // namespace
@@ -186,44 +246,53 @@ const char* Describe(RegLineError error) {
     case RegLineError::kUnrecognisedLine: return "unrecognised line";
     case RegLineError::kMissingEquals: return "missing '=' after value name";
     case RegLineError::kMalformedValueData: return "malformed value data";
+    case RegLineError::kLineTooLong: return "line longer than 4 Mi characters";
+    case RegLineError::kKeyTooDeep: return "key more than 512 levels deep";
+    case RegLineError::kKeyNameTooLong: return "key name longer than 255 characters";
+    case RegLineError::kValueNameTooLong: return "value name longer than 16383 characters";
+    case RegLineError::kValueTooLarge: return "value data larger than 1 MiB";
   }
   return "unreadable line";
 }
 
 void ParseRegExport(const std::vector<std::uint8_t>& bytes, RegExportSink& sink) {
-  const std::u16string all = codecs::DecodeText(bytes);
+  PhysicalLines lines(bytes);
   LineReader reader(sink);
-  std::u16string_view view = all;
   std::size_t lineNo = 0;
-  bool first = true;
-  std::u16string joined;
+  std::u16string raw, joined;
   std::size_t joinedStart = 0;
-  while (!view.empty()) {
-    std::size_t nl = view.find(u'\n');
-    std::u16string_view raw = view.substr(0, nl);
-    view = nl == std::u16string_view::npos ? std::u16string_view() : view.substr(nl + 1);
+  bool tooLong = false, joinedTooLong = false;
+  while (lines.Next(&raw, &tooLong)) {
     ++lineNo;
     std::u16string_view line = Trim(raw);
-    if (first) {
-      first = false;
-      if (line != u"Windows Registry Editor Version 5.00" && line != u"REGEDIT4") {
+    if (lineNo == 1) {
+      if (tooLong || (line != u"Windows Registry Editor Version 5.00" && line != u"REGEDIT4")) {
         sink.Problem(lineNo, RegLineError::kNotAnExportHeader);
       }
       continue;
     }
-    if (joined.empty()) joinedStart = lineNo;
+    const bool first = joined.empty() && !joinedTooLong;
+    if (first) joinedStart = lineNo;
     // A value's data continues on the next line after a trailing backslash.
-    bool continues = !line.empty() && line.back() == u'\\' && line.find(u'=') != std::u16string_view::npos;
-    if (!joined.empty()) continues = !line.empty() && line.back() == u'\\';
-    if (continues) {
-      joined.append(line.substr(0, line.size() - 1));
-      continue;
+    const bool continues = !tooLong && !line.empty() && line.back() == u'\\' &&
+                           (!first || line.find(u'=') != std::u16string_view::npos);
+    if (continues) line.remove_suffix(1);
+    joinedTooLong = joinedTooLong || tooLong || joined.size() + line.size() > kMaxLineChars;
+    if (!joinedTooLong) joined.append(line);
+    if (continues) continue;
+    if (joinedTooLong) {
+      sink.Problem(joinedStart, RegLineError::kLineTooLong);
+    } else {
+      reader.Line(joined, joinedStart);
     }
-    joined.append(line);
-    reader.Line(joined, joinedStart);
     joined.clear();
+    joinedTooLong = false;
   }
-  if (!joined.empty()) reader.Line(joined, joinedStart);
+  if (joinedTooLong) {
+    sink.Problem(joinedStart, RegLineError::kLineTooLong);
+  } else if (!joined.empty()) {
+    reader.Line(joined, joinedStart);
+  }
 }
 
 }  // namespace offline

@@ -23,6 +23,11 @@ enum class RegLineError {
   kUnrecognisedLine,        // neither a key, a value nor a comment
   kMissingEquals,           // no "=" after the value name
   kMalformedValueData,      // none of "text", dword:, hex:, hex(N): or -
+  kLineTooLong,             // over 4 Mi characters, continuations joined
+  kKeyTooDeep,              // over 512 levels below HKEY_LOCAL_MACHINE (the key in force is none)
+  kKeyNameTooLong,          // a part of the key's path over 255 characters (likewise)
+  kValueNameTooLong,        // over 16,383 characters
+  kValueTooLarge,           // data over 1 MiB
 };
 
 // The line's message, as the warnings show it ("malformed value data", ...).
@@ -45,10 +50,23 @@ class RegExportSink {
 
 void ParseRegExport(const std::vector<std::uint8_t>& bytes, RegExportSink& sink);
 
+// What the exports of one run may add to the key tree, all of them together
+// (the same as a hive may give): past it, the keys and values that would be
+// new are skipped, with a warning.
+struct RegBudget {
+  std::size_t keys = 1000000;
+  std::size_t values = 4000000;
+  std::size_t valueBytes = std::size_t{256} << 20;
+};
+
+// The skipped lines of one export shown one by one; the rest are counted.
+constexpr std::size_t kShownRegProblems = 10;
+
 // Applies an export's keys below HKEY_LOCAL_MACHINE onto `root` (whose
-// children are SYSTEM, SOFTWARE, ...). Skipped lines are reported as
-// "FILE:LINE: message" lines in `warnings`.
+// children are SYSTEM, SOFTWARE, ...), within `budget` (a run's own when
+// null). The first kShownRegProblems skipped lines are reported as
+// "FILE:LINE: message" lines in `warnings`, then how many were skipped in all.
 void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& fileName, RegTreeKey* root,
-                    std::string* warnings);
+                    RegBudget* budget, std::string* warnings);
 
 }  // namespace offline

@@ -6,8 +6,8 @@ namespace {
 
 class TreeApplier : public RegExportSink {
  public:
-  TreeApplier(const std::string& fileName, RegTreeKey* root, std::string* warnings)
-      : file_(fileName), root_(root), warnings_(warnings) {}
+  TreeApplier(const std::string& fileName, RegTreeKey* root, RegBudget* budget, std::string* warnings)
+      : file_(fileName), root_(root), budget_(budget), warnings_(warnings) {}
 
   void Key(std::u16string_view path, bool remove) override {
     current_ = nullptr;
@@ -19,7 +19,15 @@ class TreeApplier : public RegExportSink {
       return;
     }
     RegTreeKey* key = root_;
-    for (auto part : parts) key = key->AddChild(part);
+    for (auto part : parts) {
+      RegTreeKey* next = key->Child(part);
+      if (!next) {
+        if (budget_->keys == 0) return Exhausted("keys");
+        --budget_->keys;
+        next = key->AddChild(part);
+      }
+      key = next;
+    }
     current_ = key;
   }
 
@@ -27,7 +35,11 @@ class TreeApplier : public RegExportSink {
 
   // Values of an ignored or deleted key go nowhere.
   void Value(std::u16string_view name, std::uint32_t type, std::vector<std::uint8_t> data) override {
-    if (current_) current_->SetValue(name, type, std::move(data));
+    if (!current_) return;
+    if (budget_->values == 0 || budget_->valueBytes < data.size()) return Exhausted("values");
+    --budget_->values;
+    budget_->valueBytes -= data.size();
+    current_->SetValue(name, type, std::move(data));
   }
 
   void RemoveValue(std::u16string_view name) override {
@@ -35,22 +47,42 @@ class TreeApplier : public RegExportSink {
   }
 
   void Problem(std::size_t line, RegLineError error) override {
-    if (warnings_) *warnings_ += file_ + ":" + std::to_string(line) + ": " + Describe(error) + "\n";
+    if (++problems_ <= kShownRegProblems && warnings_)
+      *warnings_ += file_ + ":" + std::to_string(line) + ": " + Describe(error) + "\n";
+  }
+
+  void Finish() {
+    if (problems_ > kShownRegProblems && warnings_)
+      *warnings_ += file_ + ": " + std::to_string(problems_) + " lines skipped in all; the first " +
+                    std::to_string(kShownRegProblems) + " are shown\n";
   }
 
  private:
+  // Said once per file.
+  void Exhausted(const char* what) {
+    current_ = nullptr;
+    if (exhausted_ || !warnings_) return;
+    exhausted_ = true;
+    *warnings_ += file_ + ": more " + what + " than a registry may hold here; the rest are skipped\n";
+  }
+
   std::string file_;
   RegTreeKey* root_;
+  RegBudget* budget_;
   std::string* warnings_;
   RegTreeKey* current_ = nullptr;
+  std::size_t problems_ = 0;
+  bool exhausted_ = false;
 };
 
 }  // namespace
 
 void ApplyRegExport(const std::vector<std::uint8_t>& bytes, const std::string& fileName, RegTreeKey* root,
-                    std::string* warnings) {
-  TreeApplier applier(fileName, root, warnings);
+                    RegBudget* budget, std::string* warnings) {
+  RegBudget own;
+  TreeApplier applier(fileName, root, budget ? budget : &own, warnings);
   ParseRegExport(bytes, applier);
+  applier.Finish();
 }
 
 }  // namespace offline

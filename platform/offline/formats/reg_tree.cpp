@@ -1,60 +1,38 @@
 #include "platform/offline/formats/reg_tree.h"
 
-#include <algorithm>
-
 #include "platform/text.h"
 
 namespace offline {
 
 RegTreeKey* RegTreeKey::Child(std::u16string_view childName) const {
-  for (const auto& c : children) {
-    if (text::EqualsNoCaseAZ(c->name, childName)) return c.get();
-  }
-  return nullptr;
+  const auto found = children.find(text::Upcased(childName));
+  return found == children.end() ? nullptr : found->second.get();
 }
 
 RegTreeKey* RegTreeKey::AddChild(std::u16string_view childName) {
-  if (RegTreeKey* found = Child(childName)) return found;
-  return AppendChild(childName);
+  auto& slot = children[text::Upcased(childName)];
+  if (!slot) {
+    slot = std::make_unique<RegTreeKey>();
+    slot->name = std::u16string(childName);
+  }
+  return slot.get();
 }
 
-RegTreeKey* RegTreeKey::AppendChild(std::u16string_view childName) {
-  children.push_back(std::make_unique<RegTreeKey>());
-  children.back()->name = std::u16string(childName);
-  return children.back().get();
-}
-
-void RegTreeKey::RemoveChild(std::u16string_view childName) {
-  children.erase(std::remove_if(children.begin(), children.end(),
-                                [&](const std::unique_ptr<RegTreeKey>& c) {
-                                  return text::EqualsNoCaseAZ(c->name, childName);
-                                }),
-                 children.end());
-}
+void RegTreeKey::RemoveChild(std::u16string_view childName) { children.erase(text::Upcased(childName)); }
 
 const RegTreeValue* RegTreeKey::Value(std::u16string_view valueName) const {
-  for (const auto& v : values) {
-    if (text::EqualsNoCaseAZ(v.name, valueName)) return &v;
-  }
-  return nullptr;
+  const auto found = values.find(text::Upcased(valueName));
+  return found == values.end() ? nullptr : &found->second;
 }
 
 void RegTreeKey::SetValue(std::u16string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data) {
-  for (auto& v : values) {
-    if (text::EqualsNoCaseAZ(v.name, valueName)) {
-      v.type = type;
-      v.data = std::move(data);
-      return;
-    }
-  }
-  values.push_back(RegTreeValue{std::u16string(valueName), type, std::move(data)});
+  RegTreeValue& value = values[text::Upcased(valueName)];
+  if (value.name.empty()) value.name = std::u16string(valueName);
+  value.type = type;
+  value.data = std::move(data);
 }
 
-void RegTreeKey::RemoveValue(std::u16string_view valueName) {
-  values.erase(std::remove_if(values.begin(), values.end(),
-                              [&](const RegTreeValue& v) { return text::EqualsNoCaseAZ(v.name, valueName); }),
-               values.end());
-}
+void RegTreeKey::RemoveValue(std::u16string_view valueName) { values.erase(text::Upcased(valueName)); }
 
 std::vector<std::u16string_view> SplitRegPath(std::u16string_view path) {
   std::vector<std::u16string_view> parts;

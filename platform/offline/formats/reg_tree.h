@@ -1,8 +1,11 @@
-// In-memory registry keys below HKEY_LOCAL_MACHINE; names compare without
-// regard to case.
+// In-memory registry keys below HKEY_LOCAL_MACHINE. Names compare as the
+// registry compares them (text::EqualsNoCase); subkeys and values are kept
+// by their upper-cased names, so a look-up costs log n however many
+// siblings a key has, and they list in the order the registry lists them.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,12 +21,11 @@ struct RegTreeValue {
 
 struct RegTreeKey {
   std::u16string name;
-  std::vector<std::unique_ptr<RegTreeKey>> children;
-  std::vector<RegTreeValue> values;
+  std::map<std::u16string, std::unique_ptr<RegTreeKey>> children;  // by upper-cased name
+  std::map<std::u16string, RegTreeValue> values;                   // by upper-cased name
 
   RegTreeKey* Child(std::u16string_view childName) const;
-  RegTreeKey* AddChild(std::u16string_view childName);  // existing one when present
-  RegTreeKey* AppendChild(std::u16string_view childName);  // no look-up: for sources with unique names
+  RegTreeKey* AddChild(std::u16string_view childName);  // the existing one when present
   void RemoveChild(std::u16string_view childName);
   const RegTreeValue* Value(std::u16string_view valueName) const;
   void SetValue(std::u16string_view valueName, std::uint32_t type, std::vector<std::uint8_t> data);

@@ -41,6 +41,7 @@ class CachedSource final : public DriveSource {
   std::unique_ptr<DriveFile> Open(const DrivePath& path) const override { return inner_->Open(path); }
   std::u16string UpperCase(std::u16string_view name) const override { return inner_->UpperCase(name); }
   std::string Describe(const DrivePath& path) const override { return inner_->Describe(path); }
+  std::vector<std::string> TakeWarnings() const override { return inner_->TakeWarnings(); }
 
   // Forgets everything found so far.
   void Forget() const;

@@ -109,6 +109,10 @@ class DriveSource {
 
   // Where `path` is, for messages.
   virtual std::string Describe(const DrivePath& path) const = 0;
+
+  // Damage met while reading (a folder whose index cannot be read), for the
+  // user; each told once.
+  virtual std::vector<std::string> TakeWarnings() const { return {}; }
 };
 
 // Reads a whole file; nullopt on a read error or when it is larger than maxBytes.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/offline/winapi/cached_source.h"
+#include "platform/offline/winapi/image_drive.h"
 #include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/registry_store.h"
@@ -34,17 +35,60 @@ std::optional<std::u16string> FindSystemDirectory(const DriveSource& drive) {
   return std::nullopt;
 }
 
+// The image's folders that every run reads, each listed once now so that a
+// damaged index stops the run with its reason instead of hiding files.
+std::string DamagedSystemFolder(const ImageSource& drive, const std::u16string& systemDirectory) {
+  std::string relative = text::ToUtf8(systemDirectory.size() >= 2 && systemDirectory[1] == u':'
+                                          ? systemDirectory.substr(2) : systemDirectory);
+  safefs::Parts system;
+  for (std::size_t start = 0, end; start <= relative.size(); start = end + 1) {
+    end = relative.find('\\', start);
+    if (end == std::string::npos) end = relative.size();
+    if (end > start) system.push_back(relative.substr(start, end - start));
+  }
+  std::vector<safefs::Parts> folders = {{}, system};
+  for (const char* below : {"config", "drivers"}) {
+    folders.push_back(system);
+    folders.back().push_back(below);
+  }
+  if (!system.empty()) folders.push_back({system[0], "inf"});
+  for (const safefs::Parts& folder : folders)
+    if (std::string problem = drive.FolderProblem(folder); !problem.empty()) return problem;
+  return "";
+}
+
+// The system drive: the root folder, or the image's volume (`image`).
+bool OpenSystemDrive(const MachineOptions& options, Machine* next, std::shared_ptr<ImageSource>* image,
+                     std::string* error) {
+  if (options.image.empty()) {
+    next->root = safefs::Tree::Open(options.root, nullptr);
+    if (!next->root) {
+      *error = "the system drive folder '" + options.root + "' does not exist or is not a folder";
+      return false;
+    }
+    next->system = std::make_shared<TreeSource>(next->root);
+    return true;
+  }
+  if (options.output.empty()) {
+    *error = "an image is only read: give --output DIR for what is written";
+    return false;
+  }
+  const std::optional<std::u16string>& given = options.systemDirectory;
+  const char16_t drive = given && !given->empty() ? (*given)[0] : u'C';
+  *image = OpenImageDrive(options.image, options.partition, given.has_value(), drive, error);
+  next->system = *image;
+  return *image != nullptr;
+}
+
 }  // namespace
 
 bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   Machine next;
   next.options = options;
-  next.root = safefs::Tree::Open(options.root, nullptr);
-  if (!next.root) {
-    if (error) *error = "the system drive folder '" + options.root + "' does not exist or is not a folder";
-    return false;
-  }
-  next.system = std::make_shared<TreeSource>(next.root);
+  std::string ignored;
+  if (!error) error = &ignored;
+  std::shared_ptr<ImageSource> image;
+  if (!OpenSystemDrive(options, &next, &image, error)) return false;
   if (!options.output.empty() && !IsDir(options.output)) {
     // Create the output folder (and its parents) the user named.
     for (std::size_t i = 1; i <= options.output.size(); ++i)
@@ -53,7 +97,7 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   if (!options.output.empty()) {
     next.output = safefs::Tree::Open(options.output, nullptr);
     if (!next.output) {
-      if (error) *error = "the output folder '" + options.output + "' does not exist or is not a folder";
+      *error = "the output folder '" + options.output + "' does not exist or is not a folder";
       return false;
     }
     next.outputSource = std::make_shared<TreeSource>(next.output);
@@ -64,12 +108,16 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   } else {
     std::optional<std::u16string> found = FindSystemDirectory(*next.system);
     if (!found) {
-      if (error)
-        *error = "'" + options.root + "' holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "
-                 "give it with --system-directory";
+      const std::string where = image ? image->Describe(DrivePath{}) : "'" + options.root + "'";
+      *error = where + " holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "
+               "give it with --system-directory";
       return false;
     }
     next.systemDirectory = *found;
+  }
+  if (image) {
+    *error = DamagedSystemFolder(*image, next.systemDirectory);
+    if (!error->empty()) return false;
   }
   next.system = Cached(next.system);
   next.outputSource = Cached(next.outputSource);
@@ -77,11 +125,15 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   ForgetEveryLookup();
   ForgetInfRecords();
   std::string warnings;
-  LoadRegistry(Current(), &warnings);
+  const bool loaded = LoadRegistry(Current(), &warnings, error);
   if (!warnings.empty()) std::fprintf(stderr, "%s", warnings.c_str());
-  return true;
+  return loaded;
 }
 
 const Machine& CurrentMachine() { return Current(); }
+
+std::vector<std::string> DriveWarnings() {
+  return Current().system ? Current().system->TakeWarnings() : std::vector<std::string>();
+}
 
 }  // namespace offline

@@ -16,22 +16,27 @@
 namespace offline {
 namespace {
 
+// An export is read whole; a bigger one is refused rather than read in part.
 constexpr std::size_t kMaxExportBytes = 64u << 20;
 // A hive's own format stops at 2 GiB; a SOFTWARE hive of a large system is a
 // few hundred megabytes.
 constexpr std::uint64_t kMaxHiveBytes = std::uint64_t{1} << 30;
 
-void ReadExport(const std::string& file, std::string* warnings) {
-  auto warn = [&](const char* why) {
-    if (warnings) *warnings += file + why;
+// False, with the reason in `error`, when the export cannot be read at all:
+// the run must not go on as if its registry were empty.
+bool ReadExport(const std::string& file, RegBudget* budget, std::string* warnings, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "the registry export '" + file + "' " + why;
+    return false;
   };
   struct stat st;
   safefs::Fd fd = safefs::OpenRegularHost(file, &st);
-  if (!fd.valid()) return warn(": cannot be read (missing, or not a regular file)\n");
-  if (static_cast<std::uint64_t>(st.st_size) > kMaxExportBytes) return warn(": too large for a registry export\n");
+  if (!fd.valid()) return fail("cannot be read: it is missing or not a regular file");
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxExportBytes) return fail("is larger than 64 MiB");
   std::optional<std::vector<std::uint8_t>> bytes = ReadWhole(fd.get(), kMaxExportBytes);
-  if (!bytes) return warn(": cannot be read\n");
-  ApplyRegExport(*bytes, file, &RegistryRoot(), warnings);
+  if (!bytes) return fail("cannot be read, or grew past 64 MiB while it was read");
+  ApplyRegExport(*bytes, file, &RegistryRoot(), budget, warnings);
+  return true;
 }
 
 // A hive file opened (as a regular file only) by the caller: a host file, or
@@ -85,16 +90,23 @@ void ReadHiveFile(const std::optional<HiveFile>& hive, RegTreeKey* into, std::st
   }
 }
 
-void LoadHives(const std::optional<HiveFile>& system, const std::optional<HiveFile>& software,
-               const std::vector<std::string>& regFiles, std::string* warnings) {
+bool LoadHives(const std::optional<HiveFile>& system, const std::optional<HiveFile>& software,
+               const std::vector<std::string>& regFiles, std::string* warnings, std::string* error) {
   RegistryRoot() = RegTreeKey{};
   Handles().RemoveAll<KeyObject>();
   if (!regFiles.empty()) {
-    for (const auto& file : regFiles) ReadExport(file, warnings);
-    return;
+    RegBudget budget;
+    for (const auto& file : regFiles) {
+      if (!ReadExport(file, &budget, warnings, error)) {
+        RegistryRoot() = RegTreeKey{};
+        return false;
+      }
+    }
+    return true;
   }
   if (system) ReadHiveFile(system, RegistryRoot().AddChild(u"SYSTEM"), warnings);
   if (software) ReadHiveFile(software, RegistryRoot().AddChild(u"SOFTWARE"), warnings);
+  return true;
 }
 
 std::optional<HiveFile> HostHive(const std::optional<std::string>& path) {
@@ -111,17 +123,16 @@ std::optional<HiveFile> ImageHive(const Machine& machine, const char16_t* name) 
 
 }  // namespace
 
-void LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
-                       const std::vector<std::string>& regFiles, std::string* warnings) {
-  LoadHives(HostHive(systemHive), HostHive(softwareHive), regFiles, warnings);
+bool LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
+                       const std::vector<std::string>& regFiles, std::string* warnings, std::string* error) {
+  return LoadHives(HostHive(systemHive), HostHive(softwareHive), regFiles, warnings, error);
 }
 
-void LoadRegistry(const Machine& machine, std::string* warnings) {
+bool LoadRegistry(const Machine& machine, std::string* warnings, std::string* error) {
   if (!machine.options.regFiles.empty()) {
-    LoadHives(std::nullopt, std::nullopt, machine.options.regFiles, warnings);
-    return;
+    return LoadHives(std::nullopt, std::nullopt, machine.options.regFiles, warnings, error);
   }
-  LoadHives(ImageHive(machine, u"SYSTEM"), ImageHive(machine, u"SOFTWARE"), {}, warnings);
+  return LoadHives(ImageHive(machine, u"SYSTEM"), ImageHive(machine, u"SOFTWARE"), {}, warnings, error);
 }
 
 }  // namespace offline

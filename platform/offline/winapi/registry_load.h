@@ -9,8 +9,10 @@
 namespace offline {
 
 // Replaces the registry in force: from the exports when any are given, else
-// from the SYSTEM and SOFTWARE hive files that exist.
-void LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
-                       const std::vector<std::string>& regFiles, std::string* warnings);
+// from the SYSTEM and SOFTWARE hive files that exist. False, with the reason
+// in `error` and an empty registry, when an export cannot be read or is too
+// large; a damaged hive or a broken export line is only a warning.
+bool LoadRegistryFiles(const std::optional<std::string>& systemHive, const std::optional<std::string>& softwareHive,
+                       const std::vector<std::string>& regFiles, std::string* warnings, std::string* error = nullptr);
 
 }  // namespace offline

@@ -11,8 +11,8 @@ namespace {
 // unless the registry holds a literal CurrentControlSet key (as exports may).
 std::u16string ResolvePath(std::u16string_view path) {
   auto parts = SplitRegPath(path);
-  if (parts.size() < 2 || !text::EqualsNoCaseAZ(parts[0], u"SYSTEM") ||
-      !text::EqualsNoCaseAZ(parts[1], u"CurrentControlSet")) {
+  if (parts.size() < 2 || !text::EqualsNoCase(parts[0], u"SYSTEM") ||
+      !text::EqualsNoCase(parts[1], u"CurrentControlSet")) {
     return std::u16string(path);
   }
   const RegTreeKey* system = RegistryRoot().Child(u"SYSTEM");

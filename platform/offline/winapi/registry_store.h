@@ -12,8 +12,9 @@ namespace offline {
 struct Machine;
 
 // Loads the registry for the machine; problems that do not stop the run
-// (a dirty hive, a malformed export line) are appended to `warnings`, one per line.
-void LoadRegistry(const Machine& machine, std::string* warnings);
+// (a dirty hive, a malformed export line) are appended to `warnings`, one per
+// line. False, with the reason in `error`, when a --reg export cannot be read.
+bool LoadRegistry(const Machine& machine, std::string* warnings, std::string* error);
 
 // HKEY_LOCAL_MACHINE of the registry in force.
 RegTreeKey& RegistryRoot();

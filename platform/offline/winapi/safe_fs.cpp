@@ -52,7 +52,7 @@ Parts Split(const std::string& path) {
 }
 
 bool SameNoCase(const std::string& a, const std::string& b) {
-  return text::EqualsNoCaseAZ(text::FromUtf8(a), text::FromUtf8(b));
+  return text::EqualsNoCase(text::FromUtf8(a), text::FromUtf8(b));
 }
 
 int Openat2Beneath(int dirFd, const std::string& path, int flags, mode_t mode) {

@@ -120,7 +120,7 @@ std::unique_ptr<DriveFile> TreeSource::Open(const DrivePath& path) const {
   return std::make_unique<TreeFile>(std::move(fd));
 }
 
-std::u16string TreeSource::UpperCase(std::u16string_view name) const { return text::UpperCaseAZ(name); }
+std::u16string TreeSource::UpperCase(std::u16string_view name) const { return text::Upcased(name); }
 
 std::string TreeSource::Describe(const DrivePath& path) const { return tree_->HostPath(path.parts); }
 
