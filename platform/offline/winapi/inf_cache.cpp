@@ -4,11 +4,12 @@
 
 #include <map>
 #include <mutex>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/offline/formats/inf_parser.h"
 #include "platform/offline/winapi/inf_dirids.h"
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/path_map.h"
 #include "platform/text.h"
 
@@ -35,14 +36,8 @@ struct InfRecord {
 
 namespace {
 
-// A file as the run knows it: its drive, its place there, its size and times, and the style asked for.
-using FileKey = std::tuple<const DriveSource*, std::string, std::uint64_t, std::uint64_t, std::uint64_t, bool>;
-
-std::string PlaceOf(const Found& found) {
-  std::string place;
-  for (const std::string& part : found.path.parts) place += "/" + part;
-  return place;
-}
+// A file as the run knows it, and the style asked for.
+using FileKey = std::pair<FileIdentity, bool>;
 
 struct Records {
   std::mutex mutex;
@@ -181,10 +176,9 @@ InfOpening OpenInfFile(std::u16string_view path, bool win4) {
   // Known by what the drive says of it; opened only when it is new.
   const std::optional<Found> found = MapForRead(path);
   if (!found || !found->exists() || !S_ISREG(found->path.mode)) return result;
-  const std::optional<DriveStat> stat = found->source->Stat(found->path);
-  if (!stat) return result;
-  const FileKey key{found->source.get(), PlaceOf(*found), stat->size, stat->times.lastWrite, stat->times.creation,
-                    win4};
+  const std::optional<FileIdentity> identity = IdentityOf(*found);
+  if (!identity) return result;
+  const FileKey key{*identity, win4};
   Records& all = AllRecords();
   std::shared_ptr<InfRecord> record;
   {

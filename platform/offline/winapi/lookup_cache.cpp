@@ -66,6 +66,14 @@ void ForgetAfterDataWrite() {
   for (WriteAware* cache : Registered()) cache->ForgetWritten();
 }
 
+std::optional<FileIdentity> IdentityOf(const Found& found) {
+  const std::optional<DriveStat> stat = found.source ? found.source->Stat(found.path) : std::nullopt;
+  if (!stat) return std::nullopt;
+  std::string place;
+  for (const std::string& part : found.path.parts) place += "/" + part;
+  return FileIdentity{found.source.get(), place, stat->size, stat->times.lastWrite, stat->times.creation};
+}
+
 void ForgetEveryLookup() {
   for (WriteAware* cache : Registered()) cache->ForgetAll();
 }

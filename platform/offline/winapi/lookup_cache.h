@@ -6,8 +6,11 @@
 // changes no path, only what listings say of sizes and times.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "platform/offline/winapi/safe_fs.h"
 
@@ -43,5 +46,14 @@ void ForgetAfterWrite(std::u16string_view windowsPath);
 void ForgetAfterWrite(const safefs::Parts& parts);
 void ForgetAfterDataWrite();
 void ForgetEveryLookup();
+
+struct Found;
+class DriveSource;
+// A file as a run knows it, to keep what was read of it: its drive, its
+// place there, its size and its times. A file written or replaced during the
+// run is another file.
+using FileIdentity = std::tuple<const DriveSource*, std::string, std::uint64_t, std::uint64_t, std::uint64_t>;
+// Nothing when the drive cannot say.
+std::optional<FileIdentity> IdentityOf(const Found& found);
 
 }  // namespace offline

@@ -20,7 +20,10 @@
 // copy in the room past the block (Windows-1252 being the ANSI code page of
 // the systems inspected); the fixed file information and the translation
 // table are handed out in place.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <map>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -29,6 +32,8 @@
 #include "platform/codecs.h"
 #include "platform/offline/winapi/file_bytes.h"
 #include "platform/offline/winapi/image_files.h"
+#include "platform/offline/winapi/lookup_cache.h"
+#include "platform/offline/winapi/path_map.h"
 #include "platform/offline/formats/pe_layout.h"
 #include "platform/offline/formats/pe_resource.h"
 #include "platform/offline/formats/version_block.h"
@@ -38,6 +43,46 @@
 
 namespace os {
 namespace {
+
+using ResourceRead = offline::Parsed<offline::VersionResource, offline::PeError>;
+
+// What the version resource of each file read was: a run reads the same
+// drivers and markers once per page and again for the report. Kept by the
+// file's identity (so a file replaced is read afresh), at most kKept files.
+class Resources final : public offline::WriteAware {
+ public:
+  static Resources& Get() {
+    static Resources* resources = [] {
+      auto* r = new Resources;  // lives for the run, as the cache registry does
+      offline::RegisterWriteAware(r);
+      return r;
+    }();
+    return *resources;
+  }
+  // Nothing when the file cannot be opened.
+  std::optional<ResourceRead> Read(const offline::Found& found) {
+    const std::optional<offline::FileIdentity> identity = offline::IdentityOf(found);
+    if (identity) {
+      const auto it = kept_.find(*identity);
+      if (it != kept_.end()) return it->second;
+    }
+    const std::unique_ptr<offline::DriveFile> file = found.source->Open(found.path);
+    if (!file) return std::nullopt;
+    ResourceRead read = offline::FindVersionResource(offline::FileBytes(*file));
+    if (identity) {
+      if (kept_.size() >= kKept) kept_.clear();
+      kept_.emplace(*identity, read);
+    }
+    return read;
+  }
+  void ForgetPath(const std::string&) override {}  // a file written is another file
+  void ForgetWritten() override {}
+  void ForgetAll() override { kept_.clear(); }
+
+ private:
+  static constexpr std::size_t kKept = 1024;
+  std::map<offline::FileIdentity, ResourceRead> kept_;
+};
 
 // The version resource of the file, or nothing with the last error set and,
 // when `why` is given, the reason in a few words.
@@ -49,9 +94,13 @@ std::optional<offline::VersionResource> LoadVersionResource(const WCHAR* fileNam
   };
   if (!fileName || !*fileName) return fail(ERROR_INVALID_PARAMETER, "no file name");
   const std::u16string_view name(fileName, text::Length(fileName));
-  const std::unique_ptr<offline::DriveFile> file = offline::OpenImageFile(name);
-  if (!file) return fail(ERROR_FILE_NOT_FOUND, why && offline::MapExisting(name) ? "cannot be read" : "file not found");
-  auto resource = offline::FindVersionResource(offline::FileBytes(*file));
+  const std::optional<offline::Found> found = offline::MapForRead(name);
+  if (!found || !found->exists() || !S_ISREG(found->path.mode)) {
+    return fail(ERROR_FILE_NOT_FOUND, found && found->exists() ? "cannot be read" : "file not found");
+  }
+  std::optional<ResourceRead> read = Resources::Get().Read(*found);
+  if (!read) return fail(ERROR_FILE_NOT_FOUND, "cannot be read");
+  ResourceRead& resource = *read;
   if (!resource) {
     // As Windows: an image with resources but no version resource reports the
     // missing type; anything else (not an image, no resource section) the
