@@ -67,7 +67,8 @@ std::u16string InfFile::Decode(const InfLayout::Range& range) const {
   std::string_view bytes;
   if (!read_) {
     if (utf16) return units_.substr(range.start, length);
-    bytes = std::string_view(bytes_).substr(range.start, length);
+    const std::string_view text(reinterpret_cast<const char*>(bytes_.data()), textEnd_);
+    bytes = text.substr(layout_->textOffset + range.start, length);
   } else {
     const std::uint64_t unit = utf16 ? 2 : 1;
     if (!read_(layout_->textOffset + unit * range.start, unit * length, &fetched)) return u"";

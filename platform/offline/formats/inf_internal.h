@@ -16,7 +16,7 @@ class InfSkeleton {
   static InfFile NewFile() { return InfFile(); }
   // Takes the file's text (encoding found, mark skipped, cut at Ctrl-Z) and
   // scans it: the sections and where their lines lie, or the first error.
-  static std::optional<InfRejection> Scan(const std::vector<std::uint8_t>& bytes, bool requireWin4, InfFile* file);
+  static std::optional<InfRejection> Scan(std::vector<std::uint8_t>&& bytes, bool requireWin4, InfFile* file);
   // Parses the lines of section `section` into the file's buffers.
   static InfFile::LineSpan ParseLines(const InfFile& file, std::size_t section);
 

@@ -191,8 +191,12 @@ const char* Describe(InfError error) {
 }
 
 Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4) {
+  return ParseInf(std::vector<std::uint8_t>(bytes), requireWin4);
+}
+
+Parsed<InfFile, InfRejection> ParseInf(std::vector<std::uint8_t>&& bytes, bool requireWin4) {
   InfFile file = InfSkeleton::NewFile();
-  if (auto rejection = InfSkeleton::Scan(bytes, requireWin4, &file)) return *rejection;
+  if (auto rejection = InfSkeleton::Scan(std::move(bytes), requireWin4, &file)) return *rejection;
   if (requireWin4 && !HasWin4Signature(file)) return InfRejection{InfError::kWrongStyle, 0};
   return file;
 }

@@ -139,9 +139,11 @@ class InfFile {
   void IndexStrings() const;
 
   std::shared_ptr<const InfLayout> layout_;
-  // The file's text as it came (single bytes, or UTF-16 units), cut at
-  // Ctrl-Z, when it was scanned here; else read range by range.
-  std::string bytes_;
+  // The file's text as it came, when it was scanned here (else read range by
+  // range): single bytes (the file, the text from the layout's textOffset to
+  // textEnd_, cut at Ctrl-Z), or UTF-16 units.
+  std::vector<std::uint8_t> bytes_;
+  std::size_t textEnd_ = 0;
   std::u16string units_;
   InfReadAt read_;
   // The keys and fields of each section read, in a buffer of its own (span
@@ -179,7 +181,9 @@ const char* Describe(InfError error);
 std::u16string DecodeInfText(const std::vector<std::uint8_t>& bytes);
 // Parses and, when requireWin4, checks the WIN4 signature. With WIN4, a file
 // without a single section is of the wrong style rather than a file of stray
-// text, as SetupAPI reports it.
+// text, as SetupAPI reports it. Given the bytes to keep, the file holds them
+// instead of a copy.
+Parsed<InfFile, InfRejection> ParseInf(std::vector<std::uint8_t>&& bytes, bool requireWin4);
 Parsed<InfFile, InfRejection> ParseInf(const std::vector<std::uint8_t>& bytes, bool requireWin4);
 
 }  // namespace offline

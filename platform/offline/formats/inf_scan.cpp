@@ -92,7 +92,7 @@ class Scanner {
  private:
   static std::uint32_t Pos(std::size_t p) { return static_cast<std::uint32_t>(p); }
   void SkipBlanks() {
-    while (pos_ < t_.size() && t_[pos_] != Char('\n') && InfSkeleton::IsBlank(t_[pos_])) ++pos_;
+    while (pos_ < t_.size() && ClassOf(t_[pos_]) == kBlank) ++pos_;
   }
   void SkipLine() {
     while (pos_ < t_.size() && t_[pos_] != Char('\n')) ++pos_;
@@ -180,7 +180,7 @@ std::optional<InfRejection> ScanText(View t, Decode decode, Scanned* out) {
 
 }  // namespace
 
-std::optional<InfRejection> InfSkeleton::Scan(const std::vector<std::uint8_t>& bytes, bool requireWin4,
+std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes, bool requireWin4,
                                               InfFile* file) {
   if (bytes.size() > kInfMaxBytes) return InfRejection{InfError::kTooLarge, 0};
   const codecs::DetectedEncoding found = codecs::DetectEncoding(bytes.data(), bytes.size());
@@ -199,10 +199,12 @@ std::optional<InfRejection> InfSkeleton::Scan(const std::vector<std::uint8_t>& b
   } else {
     const bool utf8 = found.encoding == codecs::Encoding::kUtf8;
     layout->encoding = utf8 ? InfLayout::Encoding::kUtf8 : InfLayout::Encoding::kWindows1252;
-    file->bytes_.assign(reinterpret_cast<const char*>(body), length);
-    file->bytes_.resize(std::min(file->bytes_.size(), file->bytes_.find('\x1a')));
+    std::string_view text(reinterpret_cast<const char*>(body), length);
+    text = text.substr(0, text.find('\x1a'));
+    file->textEnd_ = found.bomLength + text.size();
+    file->bytes_ = std::move(bytes);  // the text's bytes stay where they are
     rejection = ScanText(
-        std::string_view(file->bytes_),
+        text,
         [utf8](std::string_view s) {
           return utf8 ? text::FromUtf8(s)
                       : codecs::DecodeWindows1252(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());

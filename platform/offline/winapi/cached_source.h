@@ -28,7 +28,7 @@
 namespace offline {
 
 constexpr std::size_t kMaxCachedPaths = 16384;
-constexpr std::size_t kMaxCachedEntries = 65536;
+constexpr std::size_t kMaxCachedEntries = 32768;
 constexpr std::size_t kMaxCachedListed = 262144;
 
 class CachedSource final : public DriveSource {

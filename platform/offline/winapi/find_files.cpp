@@ -115,8 +115,8 @@ class Search {
     for (offline::DriveEntry& e : entries) {
       offline::FoundEntry found;
       found.key = KeyOf(e.name, e.shortName);
-      found.name = std::move(e.name);
-      found.shortName = std::move(e.shortName);
+      found.names = std::move(e.name);
+      if (!e.shortName.empty()) found.names += u'\0' + e.shortName;
       found.attributes = e.stat.attributes;
       found.size = e.stat.size;
       found.times = e.stat.times;
@@ -183,8 +183,8 @@ WIN32_FIND_DATAW FindData(const offline::FoundEntry& entry) {
   data.ftCreationTime = {static_cast<DWORD>(t.creation), static_cast<DWORD>(t.creation >> 32)};
   data.ftLastAccessTime = {static_cast<DWORD>(t.lastAccess), static_cast<DWORD>(t.lastAccess >> 32)};
   data.ftLastWriteTime = {static_cast<DWORD>(t.lastWrite), static_cast<DWORD>(t.lastWrite >> 32)};
-  text::Copy(data.cFileName, entry.name);
-  text::Copy(data.cAlternateFileName, entry.shortName);
+  text::Copy(data.cFileName, entry.Name());
+  text::Copy(data.cAlternateFileName, entry.ShortName());
   return data;
 }
 

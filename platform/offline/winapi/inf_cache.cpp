@@ -66,12 +66,12 @@ os::DWORD ErrorOf(InfError reason) {
 
 // Reads and parses an open file; the record says how it opened and keeps its layout.
 std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord* record) {
-  const auto bytes = ReadAll(source, kInfMaxBytes);
+  auto bytes = ReadAll(source, kInfMaxBytes);
   if (!bytes) {
     record->error = os::ERROR_FILE_NOT_FOUND;
     return nullptr;
   }
-  auto parsed = ParseInf(*bytes, win4);
+  auto parsed = ParseInf(std::move(*bytes), win4);
   if (!parsed) {
     record->error = ErrorOf(parsed.reason().reason);
     record->errorLine = parsed.reason().line;  // 0 for the whole file (a wrong style)
