@@ -45,14 +45,18 @@ std::string Repeat(const std::string& s, std::size_t n) {
   return out;
 }
 
-// [Version] with a catalog, then `sections` sections whose one line names a string, then [Strings].
+// `sections` sections, each with a line whose key names a string, as many
+// such lines in [Version] before its CatalogFile line, and [Strings] last:
+// finding CatalogFile substitutes every key before it.
 std::string ManySections(int sections) {
-  std::string text = kHeader, strings = "[Strings]\r\n";
+  std::string version = "[Version]\r\nSignature=\"$Windows NT$\"\r\n", rest, strings = "[Strings]\r\n";
   for (int i = 0; i < sections; ++i) {
-    text += "[Section" + std::to_string(i) + "]\r\nAddReg=%s" + std::to_string(i) + "%\r\n";
-    strings += "s" + std::to_string(i) + "=\"value " + std::to_string(i) + "\"\r\n";
+    const std::string n = std::to_string(i);
+    version += "%s" + n + "%=x\r\n";
+    rest += "[Section" + n + "]\r\n%s" + n + "%=" + n + "\r\n";
+    strings += "s" + n + "=\"value " + n + "\"\r\n";
   }
-  return text + strings;
+  return version + "CatalogFile=elxstor.cat\r\n" + rest + strings;
 }
 
 // Every look-up made long: the keys of [Version] all to be substituted
