@@ -39,6 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto resource = offline::FindVersionResource(offline::ByteView(data, size));
   if (!resource) return 0;
   const offline::ByteView bytes(resource->bytes.data(), resource->bytes.size());
+  if (resource->sixteenBit) {  // a 16-bit block: its values must lie inside it
+    for (const char* path : {"\\", "\\StringFileInfo\\040904E4\\CompanyName", "\\VarFileInfo\\Translation"}) {
+      const auto value = offline::QueryVersionValue16(bytes, path);
+      if (value && (value->offset + value->length > bytes.size() || value->nodeEnd > bytes.size())) __builtin_trap();
+    }
+  }
   // Once with room for the whole resource, once cut short; exact-size
   // allocations make any overread visible.
   for (std::size_t room : {bytes.size(), bytes.size() / 2}) {

@@ -49,10 +49,14 @@ std::u16string DecodeText(const std::uint8_t* data, std::size_t size) {
   return DecodeWindows1252(body, length);
 }
 
+// Both decoders size the text once and fill it in place: they run over whole
+// files of up to several megabytes.
 std::u16string DecodeUtf16Le(const std::uint8_t* data, std::size_t size) {
-  std::u16string out;
-  out.reserve(size / 2);
-  for (std::size_t i = 0; i + 1 < size; i += 2) out.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+  std::u16string out(size / 2, u'\0');
+  char16_t* to = out.data();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    to[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+  }
   return out;
 }
 
@@ -72,9 +76,12 @@ char16_t FromWindows1252(std::uint8_t byte) {
 }
 
 std::u16string DecodeWindows1252(const std::uint8_t* data, std::size_t size) {
-  std::u16string out;
-  out.reserve(size);
-  for (std::size_t i = 0; i < size; ++i) out.push_back(FromWindows1252(data[i]));
+  std::u16string out(size, u'\0');
+  char16_t* to = out.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t byte = data[i];
+    to[i] = (byte >= 0x80 && byte < 0xA0) ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte);
+  }
   return out;
 }
 

@@ -147,4 +147,30 @@ TEST(FindFilesOverlayTest, OutputAndImageMergeOnceAndLinksOutAreNotListed) {
   EXPECT_EQ(l.names, (Names{"OEM1.INF", "oem2.inf", "oem3.inf", "oem4.inf"}));
 }
 
+// Listings and paths are remembered for the run, but what the program writes
+// (below --output, or into the image without it) is seen by the next look.
+TEST(FindFilesOverlayTest, WhatTheProgramWritesIsListedAfterwards) {
+  for (bool output : {true, false}) {
+    SCOPED_TRACE(output ? "below --output" : "into the image");
+    TempImage image;
+    TempImage::Write(image.Root() / "Halvorn" / "Version" / "Quillon.exe", "marker");
+    ASSERT_TRUE(image.Configure(output));
+    EXPECT_EQ(List(u"C:\\Halvorn\\Version\\*").names, (Names{".", "..", "Quillon.exe"}));
+    os::HANDLE h = os::CreateFileW(u"C:\\Halvorn\\Version\\SysInfo.log", os::GENERIC_WRITE, 0, nullptr,
+                                   os::CREATE_ALWAYS, os::FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, os::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(List(u"C:\\Halvorn\\Version\\*").names, (Names{".", "..", "Quillon.exe", "SysInfo.log"}));
+    os::DWORD written = 0;
+    EXPECT_TRUE(os::WriteFile(h, "report", 6, &written, nullptr));
+    os::CloseHandle(h);
+    os::WIN32_FIND_DATAW data{};
+    os::HANDLE find = os::FindFirstFileW(u"C:\\Halvorn\\Version\\SysInfo.log", &data);
+    ASSERT_NE(find, os::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(data.nFileSizeLow, 6u);
+    os::FindClose(find);
+    EXPECT_TRUE(os::DeleteFileW(u"C:\\Halvorn\\Version\\SysInfo.log"));
+    EXPECT_EQ(List(u"C:\\Halvorn\\Version\\*").names, (Names{".", "..", "Quillon.exe"}));
+  }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/offline/winapi/image_files.h"
 #include "platform/offline/winapi/machine.h"
 #include "platform/offline/winapi/path_map.h"
+#include "platform/os.h"
 #include "tests/offline/temp_image.h"
 
 namespace {
@@ -109,11 +110,17 @@ TEST(PathMapTest, OutputFolderShadowsTheImageAndReceivesWrites) {
   EXPECT_EQ(write->host, Canonical(image.Out() / "halvorn" / "Version") + "/SysInfo.log");
   EXPECT_FALSE(fs::exists(image.Out() / "HALVORN"));
 
-  // Reads see the image until the output folder holds the file.
+  // Reads see the image until the program writes the file below the output folder.
   EXPECT_EQ(offline::MapExisting(u"C:\\Halvorn\\Version\\SysInfo.log"),
             Canonical(image.Root() / "Halvorn" / "Version" / "SysInfo.log"));
-  TempImage::Write(write->host, "output");
+  os::HANDLE h = os::CreateFileW(u"C:\\HALVORN\\VERSION\\SysInfo.log", os::GENERIC_WRITE, 0, nullptr,
+                                 os::CREATE_ALWAYS, os::FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, os::INVALID_HANDLE_VALUE);
+  os::DWORD written = 0;
+  EXPECT_TRUE(os::WriteFile(h, "output", 6, &written, nullptr));
+  os::CloseHandle(h);
   EXPECT_EQ(offline::MapExisting(u"C:\\Halvorn\\Version\\SysInfo.log"), write->host);
+  EXPECT_EQ(TempImage::Read(write->host), "output");
 }
 
 TEST(PathMapTest, WritesBelowOutputCreateOnlyFoldersTheImageHas) {

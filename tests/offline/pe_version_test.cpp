@@ -9,6 +9,7 @@
 
 #include "platform/offline/formats/pe_layout.h"
 #include "platform/offline/formats/pe_resource.h"
+#include "platform/offline/formats/version_block.h"
 #include "tests/offline/version_samples.h"
 #include "tools/lib/pe_builder.h"
 
@@ -320,4 +321,100 @@ TEST(PeVersion, HostileHeaders) {
   }
 }
 
+// 16-bit (NE) files: the builder's file, then its resource table and its
+// block damaged, each refused with its reason; and every truncation.
+TEST(PeVersion, HostileSixteenBitFiles) {
+  tools::VersionSpec spec = SampleVersion();
+  spec.sixteenBit = true;
+  spec.codePage = 1252;
+  const Bytes file = tools::BuildVersionedPe(spec);
+  const auto good = offline::FindVersionResource(View(file));
+  ASSERT_TRUE(good);
+  EXPECT_TRUE(good->sixteenBit);
+  // The builder's layout: NE header at 0x40, resource table at 0x80, the
+  // RT_VERSION type at 0x82, its one resource at 0x8A.
+  namespace ne = pe::ne;
+  const std::size_t header = 0x40, table = 0x80, type = 0x82, name = 0x8A;
+  struct Patch16 {
+    const char* name;
+    std::size_t at;
+    std::uint16_t value;
+    PeError reason;
+  } patches[] = {
+      {"resource table running past the end", header + ne::kResidentNameTable, 0xFFF0, PeError::kTruncated},
+      {"resource table ending before it starts", header + ne::kResidentNameTable, 0x0040, PeError::kNoResources},
+      {"alignment shift of 17", table, 17, PeError::kBadResourceDirectory},
+      {"65535 resources of the type", type + ne::kTypeCount, 0xFFFF, PeError::kBadResourceDirectory},
+      {"only other types", type + ne::kTypeId, 0x8003, PeError::kNoVersionResource},
+      {"a named type", type + ne::kTypeId, 0x0010, PeError::kNoVersionResource},
+      {"only other ids", name + ne::kNameId, 0x8002, PeError::kNoVersionResource},
+      {"table cut inside the type's resources", header + ne::kResidentNameTable, 0x4A, PeError::kBadResourceDirectory},
+      {"resource past the end", name + ne::kNameOffset, 0xFFFF, PeError::kBadVersionEntry},
+      {"resource of 1 MB", name + ne::kNameLength, 0xFFFF, PeError::kBadVersionSize},
+      {"resource of 16 bytes", name + ne::kNameLength, 1, PeError::kBadVersionSize},
+  };
+  for (const Patch16& p : patches) {
+    Bytes f = file;
+    Put16(f, p.at, p.value);
+    EXPECT_EQ(Rejection(f), std::optional<PeError>(p.reason)) << p.name;
+  }
+  for (std::size_t len = 0; len < file.size(); ++len) {
+    ASSERT_TRUE(Rejection(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(len)))) << len;
+  }
+  // Queries on damaged 16-bit blocks fail instead of reading past them.
+  const Bytes block = good->bytes;
+  ASSERT_TRUE(offline::QueryVersionValue16(View(block), "\\StringFileInfo\\040904E4\\CompanyName"));
+  const struct {
+    const char* name;
+    std::size_t at;
+    std::uint16_t value;
+  } damage[] = {{"root longer than the block", 0, 0xFFFF}, {"root shorter than its key", 0, 6},
+                {"first child longer than the root", 0x5C, 0xFFF0}, {"value longer than its node", 2, 0xFFFF}};
+  for (const auto& d : damage) {
+    Bytes b = block;
+    Put16(b, d.at, d.value);
+    EXPECT_FALSE(offline::QueryVersionValue16(View(b), "\\StringFileInfo\\040904E4\\CompanyName")) << d.name;
+  }
+}
+
+// A file of `size` bytes that is the given bytes followed by a hole (zeros),
+// counting what a reader fetches.
+class HoledFile : public offline::ByteSource {
+ public:
+  HoledFile(Bytes head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool read(std::uint64_t offset, void* out, std::size_t length) const override {
+    if (!contains(offset, length)) return false;
+    fetched_ += length;
+    auto* to = static_cast<std::uint8_t*>(out);
+    for (std::size_t i = 0; i < length; ++i) to[i] = offset + i < head_.size() ? head_[offset + i] : 0;
+    return true;
+  }
+  std::uint64_t fetched() const { return fetched_; }
+
+ private:
+  Bytes head_;
+  std::uint64_t size_;
+  mutable std::uint64_t fetched_ = 0;
+};
+
+// A driver of 255 MB (a sparse file) costs a few kilobytes of reading.
+TEST(PeVersion, LargeFilesAreReadOnlyWhereTheResourceIs) {
+  tools::VersionSpec sixteen = SampleVersion();
+  sixteen.sixteenBit = true;
+  const struct {
+    const char* name;
+    Bytes head;
+  } cases[] = {{"PE32", tools::BuildVersionedPe(SampleVersion())},
+               {"PE32+", tools::BuildVersionedPe(SampleVersion(true))},
+               {"NE", tools::BuildVersionedPe(sixteen)}};
+  for (const auto& c : cases) {
+    const HoledFile file(c.head, 255ull << 20);
+    const auto found = offline::FindVersionResource(file);
+    ASSERT_TRUE(found) << c.name;
+    EXPECT_LT(file.fetched(), 8192u) << c.name;
+  }
+}
+
 }  // namespace
+

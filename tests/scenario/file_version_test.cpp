@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/os.h"
 #include "probes/file_version_reader.h"
 #include "probes/system_probe.h"
 #include "tests/support/scenario.h"
@@ -107,6 +109,62 @@ TEST(FileVersionTest, StringsOnlyFromTheUsEnglishUnicodeTable) {
   EXPECT_EQ(b.companyName, u"");
   EXPECT_EQ(b.internalName, u"");
   EXPECT_EQ(b.GetFileVersionText(), u"1.2.3.4");
+}
+
+// Executables of other shapes, read as the version library reads them:
+//  - a 16-bit (NE) file: the version functions "work on 16-, 32- and 64-bit
+//    file images" (Windows 2000 and XP documentation of
+//    GetFileVersionInfoSize); the buffer asked for is (size - 52) * 4 bytes,
+//    room for UTF-16 copies of its ANSI texts (as Windows 2000 to 2003 ask,
+//    which Wine's version library follows);
+//  - a PE file whose .text section's virtual size reaches over .rsrc: the
+//    loader maps each section at its own address, so .rsrc is where it says.
+TEST(FileVersionTest, ExecutablesOfOtherShapes) {
+  tools::VersionSpec ne = FileVersion(3, 10, 0, 1);
+  ne.sixteenBit = true;
+  ne.codePage = 1252;
+  ne.strings = {{u"CompanyName", u"Halvorn Storage \u00C4G"}, {u"InternalName", u"lpx16"}};
+  tools::VersionSpec covered = FileVersion(4, 2, 0, 7);
+  covered.codeBeforeResources = true;
+  covered.strings = {{u"CompanyName", u"Korvane"}};
+  const struct {
+    const char16_t* name;
+    tools::VersionSpec spec;
+    const char16_t* version;
+    const char16_t* companyName;  // through the reader: the 040904B0 table only
+    const char16_t* table;        // the table the file has
+    const char16_t* tableCompany;
+  } cases[] = {
+      {u"lpx16.sys", ne, u"3.10.0.1", u"", u"040904E4", u"Halvorn Storage \u00C4G"},
+      {u"packed.sys", covered, u"4.2.0.7", u"Korvane", u"040904B0", u"Korvane"},
+  };
+  Scenario s;
+  for (const auto& c : cases) s.WritePe(s.DriversDir() + c.name, c.spec);
+  s.Apply();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name)));
+    const std::u16string path = s.DriversDir() + c.name;
+    CFileVersionReader reader;
+    reader.SetPath(path.c_str());
+    EXPECT_EQ(reader.Read(), 1);
+    EXPECT_EQ(reader.GetFileVersionText(), c.version);
+    EXPECT_EQ(reader.companyName, c.companyName);
+
+    os::DWORD size = os::GetFileVersionInfoSizeW(path.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<std::uint8_t> block(size);
+    ASSERT_TRUE(os::GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    void* value = nullptr;
+    os::UINT length = 0;
+    const std::u16string query = std::u16string(u"\\StringFileInfo\\") + c.table + u"\\CompanyName";
+    ASSERT_TRUE(os::VerQueryValueW(block.data(), query.c_str(), &value, &length));
+    EXPECT_EQ(std::u16string(static_cast<const char16_t*>(value)), c.tableCompany);
+    EXPECT_EQ(length, std::char_traits<char16_t>::length(c.tableCompany) + 1);
+  }
+  // The 16-bit file's buffer: (size of the resource as its table gives it - 52) * 4.
+  const std::vector<std::uint8_t> file = tools::BuildVersionedPe(ne);
+  const std::uint32_t units = file[0x8C] | (file[0x8D] << 8);  // the builder's NAMEINFO length, in 16-byte units
+  EXPECT_EQ(os::GetFileVersionInfoSizeW((s.DriversDir() + u"lpx16.sys").c_str(), nullptr), ((units << 4) - 52) * 4);
 }
 
 TEST(FileVersionTest, SecondLookupClearsARemovedDriver) {

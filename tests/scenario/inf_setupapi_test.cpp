@@ -2,6 +2,8 @@
 // gives, so the same table holds for the offline reader and the real setupapi.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,12 @@ TEST(InfSetupApiTest, LineTextsFollowWindowsRules) {
       {"strings substituted", "[S]\r\nK=%Name%,%%,%missing%\r\n[Strings]\r\nname=\"Tevo CCL\"\r\n", u"S", u"K",
        u"Tevo CCL,%,%missing%"},
       {"continuation joins lines", "[S]\r\nK=a,\\\r\n   b\r\n", u"S", u"K", u"a,b"},
+      // Wine's conformance tests (dlls/setupapi/tests/parser.c, key_names), which pass on Windows:
+      // blanks before a continuation backslash are dropped.
+      {"blanks before the backslash dropped", "[S]\r\nab  \\  \r\ncd=ef\r\n", u"S", u"abcd", u"ef"},
+      {"backslashes and a comment continue", "[S]\r\nab \\ \\ ;c\r\ncd=ef\r\n", u"S", u"ABCD", u"ef"},
+      {"in a value, over two lines", "[S]\r\nba=c \\ \r\n \\ \r\n a\r\n", u"S", u"ba", u"ca"},
+      {"a backslash before text is text", "[S]\r\nba=c \\ \r\n \\ a\r\n", u"S", u"ba", u"c\\ a"},
       {"missing key", "[S]\r\nK=a\r\n", u"S", u"Other", nullptr},
       {"missing section", "[S]\r\nK=a\r\n", u"T", u"K", nullptr},
   };
@@ -74,6 +82,90 @@ TEST(InfSetupApiTest, LineTextsFollowWindowsRules) {
       EXPECT_EQ(got, u"<no line>") << c.name;
       EXPECT_EQ(error, os::ERROR_LINE_NOT_FOUND) << c.name;
     }
+  }
+}
+
+// SetupGetLineTextW replaces directory ids with the system's folders
+// (Microsoft's "Using Dirids"); a folder's final backslash goes when the text
+// goes on with one (Wine's conformance tests: "%24%\fred" is C:\fred).
+TEST(InfSetupApiTest, DirectoryIdsAreTheSystemsFolders) {
+  Scenario s;
+  const std::u16string windows = s.WindowsDir(), system = s.SystemDir(), drive = system.substr(0, 3);
+  const struct {
+    const char* value;
+    std::u16string expected;
+  } cases[] = {
+      {"%10%", windows},
+      {"%11%\\drivers", system + u"\\drivers"},
+      {"%12%\\elxstor.sys", system + u"\\drivers\\elxstor.sys"},
+      {"%17%\\oem1.inf", windows + u"\\inf\\oem1.inf"},
+      {"\"%24%\"", drive},
+      {"\"%24%\\fred\"", drive + u"fred"},
+      {"\"%24%\\\\fred\"", drive + u"\\fred"},
+      {"%16422%\\Tandrel", drive + u"Program Files\\Tandrel"},
+      {"%11%,%%,x%11%y", system + u",%," + u"x" + system + u"y"},
+  };
+  const std::u16string path = windows + u"\\inf\\dirids.inf";
+  std::string body;
+  for (std::size_t i = 0; i < std::size(cases); ++i) body += "K" + std::to_string(i) + "=" + cases[i].value + "\r\n";
+  s.WriteText(path, std::string(kHeader) + "[S]\r\n" + body);
+  s.Apply();
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string key = "K" + std::to_string(i);
+    os::DWORD error = 0;
+    EXPECT_EQ(LineText(path, u"S", std::u16string(key.begin(), key.end()).c_str(), &error), cases[i].expected)
+        << cases[i].value;
+  }
+}
+
+// Files that do not open: Windows' error and error line, from Wine's
+// conformance tests (parser.c, invalid_files), which pass on Windows.
+TEST(InfSetupApiTest, SyntaxErrorsGiveTheirCodeAndLine) {
+  const std::string header = "[Version]\r\nSignature=\"$CHICAGO$\"\r\n";
+  const struct {
+    const char* name;
+    std::string text;
+    os::DWORD error;  // 0: opens
+    os::UINT line;
+    const char* wineDiffers;
+  } cases[] = {
+      {"section header without ]", header + "[ab\r\n", os::ERROR_BAD_SECTION_NAME_LINE, 3, nullptr},
+      {"] after Ctrl-Z", header + "\n\n[ab\x1a]\n", os::ERROR_BAD_SECTION_NAME_LINE, 5, nullptr},
+      {"section name of 256", header + "[" + std::string(256, 'a') + "]\r\n", os::ERROR_SECTION_NAME_TOO_LONG, 3,
+       nullptr},
+      {"section name of 255", header + "[" + std::string(255, 'a') + "]\r\n", 0, 0, nullptr},
+      {"text before the first section", "abc\r\n" + header, os::ERROR_EXPECTED_SECTION_NAME, 1, nullptr},
+      {"after comments", ";\n;\nabc\r\n" + header, os::ERROR_EXPECTED_SECTION_NAME, 3, nullptr},
+      {"after blanks", " \t\ngarbage1\ngarbage2\n" + header + "[abc]\n", os::ERROR_EXPECTED_SECTION_NAME, 2,
+       nullptr},
+      {"tolerated with [Strings]", "garbage1\ngarbage2\n[Strings]\n" + header, 0, 0, nullptr},
+      {"no signature", "[Version]\nSignature=foo", os::ERROR_WRONG_INF_STYLE, 0, nullptr},
+      {"signature in a repeated [Version]", "[Version]\nabc=def\n[Version]\nSignature=$chicago$", 0, 0, nullptr},
+      {"only text", "abcd\r\n", os::ERROR_WRONG_INF_STYLE, 0,
+       "Wine reports a missing section name here (its own test marks the case todo_wine)"},
+  };
+  Scenario s;
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.wineDiffers && Scenario::IsWine()) {
+      std::fprintf(stderr, "case \"%s\" skipped on Wine: %s\n", c.name, c.wineDiffers);
+      continue;
+    }
+    const std::u16string path = s.WindowsDir() + u"\\inf\\bad" + std::u16string(1, char16_t(u'a' + n++)) + u".inf";
+    s.WriteText(path, c.text);
+    s.Apply();
+    os::UINT line = 0xdeadbeef;
+    os::SetLastError(0xdeadbeef);
+    os::HINF inf = os::SetupOpenInfFileW(path.c_str(), nullptr, os::INF_STYLE_WIN4, &line);
+    if (c.error == 0) {
+      EXPECT_NE(inf, os::INVALID_HANDLE_VALUE);
+      if (inf != os::INVALID_HANDLE_VALUE) os::SetupCloseInfFile(inf);
+      continue;
+    }
+    EXPECT_EQ(inf, os::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os::GetLastError(), c.error);
+    EXPECT_EQ(line, c.line);
   }
 }
 

@@ -138,5 +138,32 @@ constexpr std::uint64_t kFileDateLS = 48;
 constexpr std::uint64_t kSize = 52;
 }  // namespace fixed_file_info
 
+// A 16-bit executable (NE): its header at e_lfanew, and the resource table
+// that the header points to (offsets from the NE header): a WORD alignment
+// shift, then per type a TYPEINFO followed by its NAMEINFOs, until a type id
+// of 0. Offsets and lengths of resources are in units of 1 << shift.
+namespace ne {
+constexpr std::uint16_t kSignature = 0x454E;  // "NE"
+constexpr std::uint64_t kResourceTable = 0x24;
+constexpr std::uint64_t kResidentNameTable = 0x26;  // where the resource table ends
+constexpr std::uint64_t kHeaderSize = 0x40;
+constexpr std::uint64_t kTypeId = 0;
+constexpr std::uint64_t kTypeCount = 2;
+constexpr std::uint64_t kTypeInfoSize = 8;
+constexpr std::uint64_t kNameOffset = 0;
+constexpr std::uint64_t kNameLength = 2;
+constexpr std::uint64_t kNameId = 6;
+constexpr std::uint64_t kNameInfoSize = 12;
+constexpr std::uint16_t kIntegerId = 0x8000;  // an id, not the offset of a name
+}  // namespace ne
+
+// A node of a 16-bit version block: wLength, wValueLength (in bytes), a
+// zero-terminated ANSI key, padding to 4, value, padding to 4, children.
+namespace version_node16 {
+constexpr std::uint64_t kLength = 0;
+constexpr std::uint64_t kValueLength = 2;
+constexpr std::uint64_t kKey = 4;
+}  // namespace version_node16
+
 }  // namespace pe
 }  // namespace offline

@@ -23,7 +23,7 @@ struct Section {
 // Reads bytes of the image by RVA, as the loader would lay them out.
 class ImageReader {
  public:
-  ImageReader(ByteView file, std::vector<Section> sections) : file_(file), sections_(std::move(sections)) {}
+  ImageReader(const ByteSource& file, std::vector<Section> sections) : file_(file), sections_(std::move(sections)) {}
 
   // length bytes at rva, all inside one section; zeros past the raw data.
   bool read(std::uint64_t rva, void* out, std::uint32_t length) const {
@@ -35,7 +35,7 @@ class ImageReader {
     std::fill(dst, dst + length, std::uint8_t{0});
     if (inSection >= s->rawSize) return true;
     const std::uint64_t fromRaw = std::min<std::uint64_t>(length, s->rawSize - inSection);
-    return file_.copyOut(s->rawOffset + inSection, dst, static_cast<std::size_t>(fromRaw));
+    return file_.read(s->rawOffset + inSection, dst, static_cast<std::size_t>(fromRaw));
   }
 
   std::optional<std::uint32_t> u32(std::uint64_t rva) const {
@@ -51,14 +51,22 @@ class ImageReader {
   }
 
  private:
+  // The loader maps each section at its own address in table order, so where
+  // an earlier section's virtual size reaches into a later one, the later
+  // one's bytes are what lies there: of the sections that hold `rva`, the one
+  // that starts last (the last in the table among equals).
   const Section* find(std::uint64_t rva) const {
+    const Section* found = nullptr;
     for (const Section& s : sections_) {
-      if (rva >= s.virtualAddress && rva - s.virtualAddress < s.virtualSpan) return &s;
+      if (rva >= s.virtualAddress && rva - s.virtualAddress < s.virtualSpan &&
+          (!found || s.virtualAddress >= found->virtualAddress)) {
+        found = &s;
+      }
     }
-    return nullptr;
+    return found;
   }
 
-  ByteView file_;
+  const ByteSource& file_;
   std::vector<Section> sections_;
 };
 
@@ -102,13 +110,8 @@ struct Headers {
   std::uint32_t resourceRva;
 };
 
-Parsed<Headers, PeError> ReadHeaders(ByteView file) {
-  if (file.u16At(0) != std::optional<std::uint16_t>(pe::kDosSignature)) return PeError::kNotPe;
-  const auto lfanew = file.u32At(pe::kDosNewHeaderOffset);
-  const auto signature = lfanew ? file.u32At(*lfanew) : std::nullopt;
-  if (!signature) return PeError::kTruncated;
-  if (*signature != pe::kNtSignature) return PeError::kNotPe;
-  const std::uint64_t fileHeader = std::uint64_t{*lfanew} + pe::kNtSignatureSize;
+Parsed<Headers, PeError> ReadHeaders(const ByteSource& file, std::uint64_t lfanew) {
+  const std::uint64_t fileHeader = lfanew + pe::kNtSignatureSize;
   const std::uint64_t optional = fileHeader + fh::kSize;
   const auto sectionCount = file.u16At(fileHeader + fh::kNumberOfSections);
   const auto optionalSize = file.u16At(fileHeader + fh::kSizeOfOptionalHeader);
@@ -129,7 +132,8 @@ Parsed<Headers, PeError> ReadHeaders(ByteView file) {
   return Headers{optional + *optionalSize, *sectionCount, *resourceRva};
 }
 
-Parsed<std::vector<Section>, PeError> ReadSections(ByteView file, std::uint64_t table, std::uint32_t count) {
+Parsed<std::vector<Section>, PeError> ReadSections(const ByteSource& file, std::uint64_t table,
+                                                   std::uint32_t count) {
   if (count == 0 || count > kMaxSections) return PeError::kBadSectionTable;
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -217,8 +221,14 @@ bool HasResourceDirectory(PeError error) {
          error == PeError::kBadVersionSize;
 }
 
-Parsed<VersionResource, PeError> FindVersionResource(ByteView file, std::uint16_t preferredLanguage) {
-  const auto headers = ReadHeaders(file);
+Parsed<VersionResource, PeError> FindVersionResource(const ByteSource& file, std::uint16_t preferredLanguage) {
+  if (file.u16At(0) != std::optional<std::uint16_t>(pe::kDosSignature)) return PeError::kNotPe;
+  const auto lfanew = file.u32At(pe::kDosNewHeaderOffset);
+  const auto signature = lfanew ? file.u32At(*lfanew) : std::nullopt;
+  if (!signature) return PeError::kTruncated;
+  if ((*signature & 0xFFFF) == pe::ne::kSignature) return FindNeVersionResource(file, *lfanew);
+  if (*signature != pe::kNtSignature) return PeError::kNotPe;
+  const auto headers = ReadHeaders(file, *lfanew);
   if (!headers) return headers.reason();
   auto sections = ReadSections(file, headers->sectionTable, headers->sectionCount);
   if (!sections) return sections.reason();
@@ -229,6 +239,10 @@ Parsed<VersionResource, PeError> FindVersionResource(ByteView file, std::uint16_
   const auto leaf = FindVersionLeaf(image, root, *types, preferredLanguage);
   if (!leaf) return leaf.reason();
   return ReadData(image, root + leaf->target);
+}
+
+Parsed<VersionResource, PeError> FindVersionResource(ByteView file, std::uint16_t preferredLanguage) {
+  return FindVersionResource(ViewSource(file), preferredLanguage);
 }
 
 }  // namespace offline

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/offline/formats/byte_source.h"
 #include "platform/offline/formats/byte_view.h"
 #include "platform/offline/formats/parsed.h"
 
@@ -33,7 +34,7 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
 // are found before the resource directory could be read; the later ones
 // inside a readable resource directory.
 enum class PeError {
-  kNotPe,                 // no "MZ" at the start, or no "PE\0\0" where e_lfanew points
+  kNotPe,                 // no "MZ" at the start, or neither "PE\0\0" nor "NE" where e_lfanew points
   kTruncated,             // a header, the section table or a section's raw data runs past the end
   kUnknownFormat,         // the optional header is neither PE32 nor PE32+
   kBadSectionTable,       // no sections, or more than kMaxSections
@@ -50,14 +51,26 @@ const char* Describe(PeError error);
 // then reports a missing resource type, otherwise missing resource data.
 bool HasResourceDirectory(PeError error);
 
-// A copy of the file's version resource, in the language ChooseLanguage picks.
-// Bytes of the resource that lie past its section's raw data but inside the
-// virtual size read as zero, as in a loaded image. As for the loader, every
-// section's raw data must lie wholly inside the file.
+// A copy of the file's version resource. In a PE file, the one in the
+// language ChooseLanguage picks; bytes of it that lie past its section's raw
+// data but inside the virtual size read as zero, as in a loaded image, and,
+// as for the loader, every section's raw data must lie wholly inside the
+// file. In a 16-bit (NE) file, the resource of type RT_VERSION and id 1 as
+// its resource table sizes it: a 16-bit version block (ANSI keys and texts,
+// no wType), which the version library hands out as it is.
 struct VersionResource {
   std::vector<std::uint8_t> bytes;
+  bool sixteenBit = false;
 };
+// Only the headers, the tables on the way and the resource are read.
+Parsed<VersionResource, PeError> FindVersionResource(const ByteSource& file,
+                                                     std::uint16_t preferredLanguage = kOfflineDefaultLanguage);
 Parsed<VersionResource, PeError> FindVersionResource(ByteView file,
                                                      std::uint16_t preferredLanguage = kOfflineDefaultLanguage);
+
+// The version resource of a 16-bit executable whose NE header is at `neHeader`.
+// The resource table is read as it stands (at most 64 KB, its end where the
+// resident-name table starts), each block once.
+Parsed<VersionResource, PeError> FindNeVersionResource(const ByteSource& file, std::uint64_t neHeader);
 
 }  // namespace offline

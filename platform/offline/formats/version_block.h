@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/offline/formats/byte_view.h"
 #include "platform/offline/formats/parsed.h"
@@ -33,6 +34,7 @@ const char* Describe(VersionQueryError error);
 struct VersionValue {
   std::uint64_t offset;  // of the value, from the start of the block
   std::uint32_t length;  // as VerQueryValueW reports it: wValueLength of the node
+  std::uint64_t nodeEnd = 0;  // where the value's node ends
 };
 
 // Finds the value that path names in block (which spans the root's wLength):
@@ -54,5 +56,21 @@ Parsed<VersionValue, VersionQueryError> QueryVersionValue(ByteView block, std::u
 // lowered to what was copied. False (nothing copied) when the buffer cannot
 // hold even a node header (6 bytes).
 bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size);
+
+// 16-bit version blocks (from NE files): keys and texts are ANSI, a node has
+// no wType and wValueLength counts bytes. A block is one when its byte 4 is a
+// key's first character rather than the low byte of a wType (0 or 1).
+bool IsVersionBlock16(ByteView block);
+// The value that path (ANSI bytes) names, with QueryVersionValue's rules for
+// the path, the fixed file information and the child lists; the value's
+// length is its wValueLength cut to its node.
+Parsed<VersionValue, VersionQueryError> QueryVersionValue16(ByteView block, std::string_view path);
+// The room a 16-bit block needs in the caller's buffer: the version library
+// asks for (wLength - sizeof(VS_FIXEDFILEINFO)) * 4 bytes, the space past the
+// block holding the UTF-16 copies of texts that VerQueryValueW hands out.
+std::uint64_t VersionBlock16BufferSize(std::uint64_t resourceSize);
+// Copies a 16-bit resource as GetFileVersionInfoW does. The root's wLength
+// is lowered so that the block and the room past it lie inside `size`.
+bool CopyVersionBlock16(ByteView resource, std::uint8_t* out, std::size_t size);
 
 }  // namespace offline

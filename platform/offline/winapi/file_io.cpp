@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/handle_table.h"
 #include "platform/offline/winapi/last_error.h"
 #include "platform/os.h"
@@ -59,6 +60,7 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
   if (!object) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
   if (object->reader) return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "");
   const int fd = object->fd.get();
+  offline::ForgetAfterDataWrite();  // sizes and times listed so far may change
   const char* p = static_cast<const char*>(buffer);
   DWORD done = 0;
   while (done < bytesToWrite) {
@@ -131,6 +133,7 @@ BOOL SetEndOfFile(HANDLE file) {
   int fd = WritableFd(file);
   if (fd < 0) return FALSE;
   off_t pos = lseek(fd, 0, SEEK_CUR);
+  offline::ForgetAfterDataWrite();
   if (pos < 0 || ftruncate(fd, pos) != 0) return offline::FailErrno(FALSE, errno);
   return TRUE;
 }

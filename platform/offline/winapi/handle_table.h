@@ -7,12 +7,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <variant>
 #include <vector>
 
-#include "platform/offline/formats/inf_parser.h"
 #include "platform/offline/formats/reg_tree.h"
 #include "platform/offline/winapi/drive_source.h"
+#include "platform/offline/winapi/inf_cache.h"
 #include "platform/offline/winapi/safe_fs.h"
 #include "platform/os.h"
 
@@ -26,18 +27,35 @@ struct FileObject {
   std::unique_ptr<DriveFile> reader;
   std::uint64_t position = 0;
 };
-// FindFirstFileW: the matching entries, in the order they are handed out.
+// One entry of a folder listing, as compact as a listing of many thousands
+// of files needs it.
+struct FoundEntry {
+  std::u16string names;      // the long name, then, after a NUL, the 8.3 name when there is one
+  std::u16string key;        // the upper-cased name that matched (the long one, else the short one): the order
+  os::DWORD attributes = 0;
+  std::uint64_t size = 0;
+  DriveTimes times;
+  std::uint32_t order = 0;   // where it was met: of two entries with one name the first is kept
+
+  std::u16string_view Name() const { return std::u16string_view(names).substr(0, names.find(u'\0')); }
+  std::u16string_view ShortName() const {
+    const std::size_t nul = names.find(u'\0');
+    return nul == std::u16string::npos ? std::u16string_view() : std::u16string_view(names).substr(nul + 1);
+  }
+};
+// FindFirstFileW: the matching entries, in the order they are handed out
+// (shared with the listing kept for the pattern).
 struct FindObject {
-  std::vector<os::WIN32_FIND_DATAW> entries;
+  std::shared_ptr<const std::vector<FoundEntry>> entries;
   std::size_t next = 0;
 };
 // RegOpenKeyExW: a key of the registry in force.
 struct KeyObject {
   const RegTreeKey* key = nullptr;
 };
-// SetupOpenInfFileW: a parsed INF file.
+// SetupOpenInfFileW: an INF file, parsed or known from earlier.
 struct InfObject {
-  std::shared_ptr<const InfFile> file;
+  std::shared_ptr<OpenInf> inf;
 };
 
 class HandleTable {

@@ -4,7 +4,10 @@
 
 #include <cstdio>
 
+#include "platform/offline/winapi/cached_source.h"
 #include "platform/offline/winapi/image_drive.h"
+#include "platform/offline/winapi/inf_cache.h"
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/registry_store.h"
 #include "platform/offline/winapi/tree_source.h"
 #include "platform/text.h"
@@ -116,7 +119,11 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     *error = DamagedSystemFolder(*image, next.systemDirectory);
     if (!error->empty()) return false;
   }
+  next.system = Cached(next.system);
+  next.outputSource = Cached(next.outputSource);
   Current() = next;
+  ForgetEveryLookup();
+  ForgetInfRecords();
   std::string warnings;
   const bool loaded = LoadRegistry(Current(), &warnings, error);
   if (!warnings.empty()) std::fprintf(stderr, "%s", warnings.c_str());

@@ -4,8 +4,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <vector>
 
+#include "platform/offline/winapi/cached_source.h"
+#include "platform/offline/winapi/lookup_cache.h"
 #include "platform/offline/winapi/machine.h"
 #include "platform/text.h"
 
@@ -87,6 +90,7 @@ bool Place::InOutput() const { return tree && tree == CurrentMachine().output; }
 bool Found::InOutput() const { return source && source == CurrentMachine().outputSource; }
 
 safefs::Fd Place::OpenParent() const {
+  ForgetAfterWrite(parts);  // the folder is opened to change something in it
   if (!tree || parts.empty()) return safefs::Fd();
   return safefs::OpenBeneath(*tree, safefs::Parts(parts.begin(), parts.end() - 1), O_PATH | O_DIRECTORY);
 }
@@ -147,18 +151,66 @@ std::optional<Found> MapInSystem(std::u16string_view windowsPath, bool followFin
   return FoundOf(CurrentMachine().system, *components, followFinal);
 }
 
-std::optional<Found> MapForRead(std::u16string_view windowsPath) {
-  std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
-  if (!components) return std::nullopt;
-  const Machine& m = CurrentMachine();
-  if (m.outputSource) {
-    std::optional<Found> out = FoundOf(m.outputSource, *components, true);
-    if (out && out->exists()) return out;
+namespace {
+
+// What Windows paths were found to map to for reading, by PathKey. A run reads
+// the same paths many times; what a path maps to changes only with a write at
+// it, above it or below it. At most kMaxCachedPaths are kept.
+class ReadPaths final : public WriteAware {
+ public:
+  static ReadPaths& Get() {
+    static ReadPaths* paths = [] {
+      auto* p = new ReadPaths;  // lives for the run, as the cache registry does
+      RegisterWriteAware(p);
+      return p;
+    }();
+    return *paths;
   }
-  return FoundOf(m.system, *components, true);
+  const std::optional<Found>* Find(const std::string& key) const {
+    const auto it = known_.find(key);
+    return it == known_.end() ? nullptr : &it->second;
+  }
+  void Put(const std::string& key, const std::optional<Found>& found) {
+    if (known_.size() >= kMaxCachedPaths) known_.clear();
+    known_.emplace(key, found);
+  }
+  void ForgetPath(const std::string& key) override {
+    // The folders above it (one may now be below --output), it, and what is below it.
+    for (std::size_t slash = key.find('/', 1); slash != std::string::npos; slash = key.find('/', slash + 1)) {
+      known_.erase(key.substr(0, slash));
+    }
+    known_.erase(known_.lower_bound(key), known_.lower_bound(key + char('/' + 1)));
+  }
+  void ForgetWritten() override {}  // data written changes no path
+  void ForgetAll() override { known_.clear(); }
+
+ private:
+  std::map<std::string, std::optional<Found>> known_;
+};
+
+}  // namespace
+
+std::optional<Found> MapForRead(std::u16string_view windowsPath) {
+  const std::string key = PathKey(windowsPath);
+  ReadPaths& paths = ReadPaths::Get();
+  if (!key.empty()) {
+    if (const std::optional<Found>* known = paths.Find(key)) return *known;
+  }
+  std::optional<Found> found;
+  if (std::optional<safefs::Parts> components = WindowsComponents(windowsPath)) {
+    const Machine& m = CurrentMachine();
+    if (m.outputSource) {
+      std::optional<Found> out = FoundOf(m.outputSource, *components, true);
+      if (out && out->exists()) found = std::move(out);
+    }
+    if (!found) found = FoundOf(m.system, *components, true);
+  }
+  if (!key.empty()) paths.Put(key, found);
+  return found;
 }
 
 std::optional<Place> MapForWrite(std::u16string_view windowsPath) {
+  ForgetAfterWrite(windowsPath);
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();
@@ -175,6 +227,7 @@ std::optional<Place> MapForWrite(std::u16string_view windowsPath) {
 }
 
 std::optional<Place> MapWritten(std::u16string_view windowsPath) {
+  ForgetAfterWrite(windowsPath);
   std::optional<safefs::Parts> components = WindowsComponents(windowsPath);
   if (!components) return std::nullopt;
   const Machine& m = CurrentMachine();

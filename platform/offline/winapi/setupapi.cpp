@@ -1,41 +1,23 @@
-// SetupAPI INF calls over the offline image.
-#include <map>
+// SetupAPI INF calls over the offline image. The files themselves are read
+// and remembered by inf_cache; these calls keep Windows' arguments, results
+// and error codes.
 #include <memory>
 
 #include "platform/offline/winapi/handle_table.h"
-#include "platform/offline/winapi/image_files.h"
-#include "platform/offline/formats/inf_parser.h"
+#include "platform/offline/winapi/inf_cache.h"
 #include "platform/os.h"
 #include "platform/text.h"
 
 namespace os {
 namespace {
 
-std::shared_ptr<const offline::InfFile> Lookup(HINF inf) {
+std::shared_ptr<offline::OpenInf> Lookup(HINF inf) {
   const offline::InfObject* open = offline::Handles().Get<offline::InfObject>(offline::HandleId(inf));
-  return open ? open->file : nullptr;
+  return open ? open->inf : nullptr;
 }
 
 std::u16string_view View(const WCHAR* s) {
   return s ? std::u16string_view(reinterpret_cast<const char16_t*>(s)) : std::u16string_view();
-}
-
-// Index of the section (in file order) and of its first line matching key.
-bool FindLine(const offline::InfFile& f, std::u16string_view section, const WCHAR* key, UINT& sectionIndex,
-              UINT& lineIndex) {
-  for (std::size_t s = 0; s < f.sections.size(); ++s) {
-    if (!text::EqualsNoCaseAZ(f.sections[s].name, section)) continue;
-    const auto& lines = f.sections[s].lines;
-    for (std::size_t l = 0; l < lines.size(); ++l) {
-      if (!key || (lines[l].hasKey && text::EqualsNoCaseAZ(f.Substitute(lines[l].key), View(key)))) {
-        sectionIndex = static_cast<UINT>(s);
-        lineIndex = static_cast<UINT>(l);
-        return true;
-      }
-    }
-    return false;
-  }
-  return false;
 }
 
 }  // namespace
@@ -45,24 +27,16 @@ HINF SetupOpenInfFileW(const WCHAR* fileName, const WCHAR*, DWORD infStyle, UINT
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  auto bytes = offline::ReadImageFile(View(fileName), offline::kInfMaxBytes);
-  if (!bytes) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
+  offline::InfOpening opened = offline::OpenInfFile(View(fileName), (infStyle & INF_STYLE_WIN4) != 0);
+  if (!opened.inf) {
+    // A syntax error names its line; a file of the wrong style has none (0).
+    if (errorLine && opened.error != ERROR_FILE_NOT_FOUND) *errorLine = opened.errorLine;
+    SetLastError(opened.error);
     return INVALID_HANDLE_VALUE;
   }
-  auto parsed = offline::ParseInf(*bytes, (infStyle & INF_STYLE_WIN4) != 0);
-  if (!parsed) {
-    if (parsed.reason().reason == offline::InfError::kWrongStyle) {
-      SetLastError(ERROR_WRONG_INF_STYLE);
-    } else {
-      if (errorLine) *errorLine = parsed.reason().line;
-      SetLastError(ERROR_GENERAL_SYNTAX);
-    }
-    return INVALID_HANDLE_VALUE;
-  }
-  auto file = std::make_shared<const offline::InfFile>(std::move(*parsed));
   if (errorLine) *errorLine = 0;
-  return offline::AsHandle<HINF>(offline::Handles().Add(offline::InfObject{std::move(file)}));
+  SetLastError(ERROR_SUCCESS);
+  return offline::AsHandle<HINF>(offline::Handles().Add(offline::InfObject{std::move(opened.inf)}));
 }
 
 BOOL SetupFindFirstLineW(HINF inf, const WCHAR* section, const WCHAR* key, INFCONTEXT* context) {
@@ -71,54 +45,46 @@ BOOL SetupFindFirstLineW(HINF inf, const WCHAR* section, const WCHAR* key, INFCO
     SetLastError(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  UINT s = 0, l = 0;
-  if (!FindLine(*f, View(section), key, s, l)) {
+  const auto place = f->FindLine(View(section), key);
+  if (!place) {
     SetLastError(ERROR_LINE_NOT_FOUND);
     return FALSE;
   }
   context->Inf = inf;
   context->CurrentInf = inf;
-  context->Section = s;
-  context->Line = l;
+  context->Section = place->section;
+  context->Line = place->line;
   SetLastError(0);
   return TRUE;
 }
 
 BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer,
                        DWORD size, DWORD* required) {
-  HINF handle = context ? context->CurrentInf : inf;
-  auto f = Lookup(handle);
+  auto f = Lookup(context ? context->CurrentInf : inf);
   if (!f) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  UINT s = 0, l = 0;
+  std::optional<offline::OpenInf::Place> place;
   if (context) {
-    s = context->Section;
-    l = context->Line;
-    if (s >= f->sections.size() || l >= f->sections[s].lines.size()) {
-      SetLastError(ERROR_LINE_NOT_FOUND);
-      return FALSE;
-    }
-  } else if (!section || !FindLine(*f, View(section), key, s, l)) {
+    place = offline::OpenInf::Place{context->Section, context->Line};
+  } else if (section) {
+    place = f->FindLine(View(section), key);
+  }
+  const std::optional<std::u16string> text = place ? f->LineText(*place) : std::nullopt;
+  if (!text) {
     SetLastError(ERROR_LINE_NOT_FOUND);
     return FALSE;
   }
-  std::u16string text;
-  const offline::InfLine& line = f->sections[s].lines[l];
-  for (std::size_t i = 0; i < line.fields.size(); ++i) {
-    if (i) text.push_back(u',');
-    text += f->Substitute(line.fields[i]);
-  }
-  DWORD need = static_cast<DWORD>(text.size() + 1);
+  DWORD need = static_cast<DWORD>(text->size() + 1);
   if (required) *required = need;
   if (buffer) {
     if (size < need) {
       SetLastError(ERROR_INSUFFICIENT_BUFFER);
       return FALSE;
     }
-    for (std::size_t i = 0; i < text.size(); ++i) buffer[i] = static_cast<WCHAR>(text[i]);
-    buffer[text.size()] = 0;
+    for (std::size_t i = 0; i < text->size(); ++i) buffer[i] = static_cast<WCHAR>((*text)[i]);
+    buffer[text->size()] = 0;
   }
   SetLastError(0);
   return TRUE;
