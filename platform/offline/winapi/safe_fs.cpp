@@ -145,10 +145,9 @@ std::optional<std::string> ReadLink(int dirFd, const std::string& name) {
   return std::string(target, static_cast<std::size_t>(n));
 }
 
-std::optional<std::string> FindEntry(int dirFd, const std::string& name) {
-  struct stat st;
+std::optional<std::string> FindEntry(int dirFd, const std::string& name, struct stat* st) {
   if (name.find('/') != std::string::npos) return std::nullopt;
-  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return name;
+  if (fstatat(dirFd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0) return name;
   Fd listing(openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!listing.valid()) return std::nullopt;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(listing.get()), closedir);
@@ -156,7 +155,10 @@ std::optional<std::string> FindEntry(int dirFd, const std::string& name) {
   listing.release();
   while (dirent* e = readdir(dir.get())) {
     const std::string entry = e->d_name;
-    if (entry != "." && entry != ".." && SameNoCase(entry, name)) return entry;
+    if (entry != "." && entry != ".." && SameNoCase(entry, name)) {
+      if (fstatat(dirFd, entry.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+      return entry;
+    }
   }
   return std::nullopt;
 }
@@ -200,11 +202,10 @@ std::optional<Walk> Resolve(const Tree& tree, const Parts& components, bool foll
       continue;
     }
     Step();
-    std::optional<std::string> entry = FindEntry(current(), next.name);
+    struct stat st;
+    std::optional<std::string> entry = FindEntry(current(), next.name, &st);
     if (!entry) return missing(todo.size() == 1);
     todo.pop_front();
-    struct stat st;
-    if (fstatat(current(), entry->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
     if (next.asked) walk.spelled.push_back(*entry);
     if (S_ISLNK(st.st_mode) && (!todo.empty() || followFinal)) {
       std::optional<std::string> target = ReadLink(current(), *entry);

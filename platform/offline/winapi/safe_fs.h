@@ -111,8 +111,9 @@ Fd OpenRegularHost(const std::string& path, struct stat* st);
 std::optional<std::string> ReadLink(int dirFd, const std::string& name);
 
 // The on-disk name in the folder `dirFd` equal to `name` without regard to
-// case (a-z), the exact spelling first; nullopt when there is none.
-std::optional<std::string> FindEntry(int dirFd, const std::string& name);
+// case, the exact spelling first, with its lstat in `st`; nullopt when there
+// is none.
+std::optional<std::string> FindEntry(int dirFd, const std::string& name, struct stat* st);
 
 // "a FIFO", "a socket", "a device", "a folder", "a symbolic link", ...
 const char* KindOf(mode_t mode);
