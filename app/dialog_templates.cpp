@@ -24,10 +24,15 @@ const TemplateControl kAbout[] = {
     {1, ControlKind::DefPushButton, u"OK", 178, 7, 50, 14, 0, ui::kControlGroup},
 };
 
-const ui::DialogTemplate kMainTemplate{kIdMainDialog, u"Fairlock", 256, 104, kMain, sizeof kMain / sizeof kMain[0],
+const ui::DialogTemplate kMainTemplate{kIdMainDialog,
+                                       u"Fairlock",
+                                       256,
+                                       104,
+                                       kMain,
+                                       sizeof kMain / sizeof kMain[0],
                                        ui::kDialogExtended | ui::kDialogVisible | ui::kDialogAppWindow};
-const ui::DialogTemplate kAboutTemplate{kIdAboutBox, u"About Fairlock", 235, 55, kAbout,
-                                        sizeof kAbout / sizeof kAbout[0], 0};
+const ui::DialogTemplate kAboutTemplate{
+    kIdAboutBox, u"About Fairlock", 235, 55, kAbout, sizeof kAbout / sizeof kAbout[0], 0};
 
 const ui::StringResource kStrings[] = {
     {kIdsAboutBox, u"&About Fairlock..."},

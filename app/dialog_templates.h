@@ -8,11 +8,11 @@
 
 namespace app {
 
-constexpr int kIdAboutBox = 100;      // dialog: About box
-constexpr int kIdsAboutBox = 101;     // string: the system-menu entry
-constexpr int kIdMainDialog = 102;    // dialog: main dialog
-constexpr int kIdMainIcon = 128;      // icon
-constexpr int kIdBannerBitmap = 131;  // bitmap: the main dialog's banner
+constexpr int kIdAboutBox = 100;       // dialog: About box
+constexpr int kIdsAboutBox = 101;      // string: the system-menu entry
+constexpr int kIdMainDialog = 102;     // dialog: main dialog
+constexpr int kIdMainIcon = 128;       // icon
+constexpr int kIdBannerBitmap = 131;   // bitmap: the main dialog's banner
 constexpr unsigned kIdmAboutBox = 16;  // system-menu command
 
 const ui::DialogTemplate& MainDialogTemplate();

@@ -93,8 +93,8 @@ bool ParseMachineSource(const std::string& arg, MachineSource* source, std::stri
   return true;
 }
 
-bool LoadMachineSource(const MachineSource& source, model::Json* facts, model::DiffSide* side,
-                       std::string* warnings, std::string* error) {
+bool LoadMachineSource(const MachineSource& source, model::Json* facts, model::DiffSide* side, std::string* warnings,
+                       std::string* error) {
   side->source = source.given;
   side->kind = KindName(source.kind);
   if (source.kind == SourceKind::kRootFolder) {

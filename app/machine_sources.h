@@ -29,7 +29,7 @@ bool ParseMachineSource(const std::string& arg, MachineSource* source, std::stri
 // how to name the side. Problems that leave facts to compare (lines of a
 // report that could not be read) go to `warnings`; false, with a message,
 // when there is nothing to compare.
-bool LoadMachineSource(const MachineSource& source, model::Json* facts, model::DiffSide* side,
-                       std::string* warnings, std::string* error);
+bool LoadMachineSource(const MachineSource& source, model::Json* facts, model::DiffSide* side, std::string* warnings,
+                       std::string* error);
 
 }  // namespace app

@@ -23,7 +23,8 @@ std::string MachineAsJson(const std::vector<SheetPage>& pages) {
     model::PageFacts entry;
     entry.templateId = page.templateId;
     entry.caption = text::ToUtf8(page.caption);
-    for (const pages::ControlText& control : page.texts) entry.controls.push_back({control.id, text::ToUtf8(control.text)});
+    for (const pages::ControlText& control : page.texts)
+      entry.controls.push_back({control.id, text::ToUtf8(control.text)});
     pageFacts.push_back(std::move(entry));
   }
   facts.pages = std::move(pageFacts);

@@ -67,7 +67,8 @@ std::string Worst() {
   for (int i = 0; i < 20000; ++i) {
     version += "%k" + std::to_string(i) + "%=x\r\n";
     strings += "k" + std::to_string(i) + "=key" + std::to_string(i) + "\r\n";
-    rest += (i % 2 ? "[tevoccl_inst]\r\n" : "[TEVOCCL_INST]\r\n") + std::string("AddReg=%k") + std::to_string(i) + "%\r\n";
+    rest +=
+        (i % 2 ? "[tevoccl_inst]\r\n" : "[TEVOCCL_INST]\r\n") + std::string("AddReg=%k") + std::to_string(i) + "%\r\n";
   }
   return version + "CatalogFile=elxstor.cat\r\n" + rest + strings;
 }
@@ -82,9 +83,21 @@ struct Case {
 fs::path Inf(const fs::path& root) { return root / "WINDOWS" / "inf"; }
 
 const Case kCases[] = {
-    {"sections4000", [](const fs::path& root) { Write(Inf(root) / "oem2.inf", ManySections(4000)); return true; }},
-    {"sections8000", [](const fs::path& root) { Write(Inf(root) / "oem2.inf", ManySections(8000)); return true; }},
-    {"worst", [](const fs::path& root) { Write(Inf(root) / "oem2.inf", Worst()); return true; }},
+    {"sections4000",
+     [](const fs::path& root) {
+       Write(Inf(root) / "oem2.inf", ManySections(4000));
+       return true;
+     }},
+    {"sections8000",
+     [](const fs::path& root) {
+       Write(Inf(root) / "oem2.inf", ManySections(8000));
+       return true;
+     }},
+    {"worst",
+     [](const fs::path& root) {
+       Write(Inf(root) / "oem2.inf", Worst());
+       return true;
+     }},
     {"fields",
      [](const fs::path& root) {
        const std::string field = Repeat("%a%", 300);
@@ -107,7 +120,8 @@ const Case kCases[] = {
     {"bigdriver",
      [](const fs::path& root) {
        const fs::path drivers = root / "WINDOWS" / "system32" / "drivers";
-       return Holed(drivers / "ELXSTOR.sys", tools::BuildVersionedPe(tools::FileVersion(7, 1, 12, 0)), off_t{255} << 20);
+       return Holed(drivers / "ELXSTOR.sys", tools::BuildVersionedPe(tools::FileVersion(7, 1, 12, 0)),
+                    off_t{255} << 20);
      }},
     {"inf100k",
      [](const fs::path& root) {

@@ -76,13 +76,16 @@ struct Arguments {
 // 0 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, Arguments* a) {
   enum { kOem = 1000, kShare, kInbox, kNoPnf, kServices, kSystem32, kSeed, kWineReg, kHelp };
-  static const option longOptions[] = {
-      {"oem-infs", required_argument, nullptr, kOem},
-      {"short-share", required_argument, nullptr, kShare},      {"inbox-infs", required_argument, nullptr, kInbox},
-      {"no-pnf", no_argument, nullptr, kNoPnf},                 {"services", required_argument, nullptr, kServices},
-      {"system32-files", required_argument, nullptr, kSystem32}, {"seed", required_argument, nullptr, kSeed},
-      {"wine-reg", required_argument, nullptr, kWineReg},       {"help", no_argument, nullptr, kHelp},
-      {nullptr, 0, nullptr, 0}};
+  static const option longOptions[] = {{"oem-infs", required_argument, nullptr, kOem},
+                                       {"short-share", required_argument, nullptr, kShare},
+                                       {"inbox-infs", required_argument, nullptr, kInbox},
+                                       {"no-pnf", no_argument, nullptr, kNoPnf},
+                                       {"services", required_argument, nullptr, kServices},
+                                       {"system32-files", required_argument, nullptr, kSystem32},
+                                       {"seed", required_argument, nullptr, kSeed},
+                                       {"wine-reg", required_argument, nullptr, kWineReg},
+                                       {"help", no_argument, nullptr, kHelp},
+                                       {nullptr, 0, nullptr, 0}};
   auto count = [](const char* s, int* out) {
     char* end = nullptr;
     const long v = std::strtol(s, &end, 10);
@@ -94,21 +97,38 @@ int ParseArguments(int argc, char** argv, Arguments* a) {
   bool ok = true;
   while (ok && (c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
     switch (c) {
-      case kOem: ok = count(optarg, &a->options.oemInfs); break;
+      case kOem:
+        ok = count(optarg, &a->options.oemInfs);
+        break;
       case kShare: {
         char* end = nullptr;
         a->options.shortShare = std::strtod(optarg, &end);
         ok = *end == 0 && a->options.shortShare >= 0 && a->options.shortShare <= 1;
         break;
       }
-      case kInbox: ok = count(optarg, &a->options.inboxInfs); break;
-      case kNoPnf: a->options.pnf = false; break;
-      case kServices: ok = count(optarg, &a->options.services); break;
-      case kSystem32: ok = count(optarg, &a->options.system32Files); break;
-      case kSeed: a->options.seed = std::strtoull(optarg, nullptr, 10); break;
-      case kWineReg: a->wineReg = optarg; break;
-      case kHelp: std::fputs(kUsage, stdout); return -1;
-      default: ok = false;
+      case kInbox:
+        ok = count(optarg, &a->options.inboxInfs);
+        break;
+      case kNoPnf:
+        a->options.pnf = false;
+        break;
+      case kServices:
+        ok = count(optarg, &a->options.services);
+        break;
+      case kSystem32:
+        ok = count(optarg, &a->options.system32Files);
+        break;
+      case kSeed:
+        a->options.seed = std::strtoull(optarg, nullptr, 10);
+        break;
+      case kWineReg:
+        a->wineReg = optarg;
+        break;
+      case kHelp:
+        std::fputs(kUsage, stdout);
+        return -1;
+      default:
+        ok = false;
     }
   }
   if (!ok || optind + 1 != argc) {

@@ -117,8 +117,9 @@ int main(int argc, char** argv) {
   std::vector<Command> commands;
   if (i < argc && std::strcmp(argv[i], "--") == 0) commands = ParseCommands(argc, argv, i + 1);
   if (commands.empty()) {
-    std::fputs("usage: bench_measure [--runs N] [--warmup N] -- [@K] COMMAND [ARGUMENTS...] [::: [@K] COMMAND ...]...\n",
-               stderr);
+    std::fputs(
+        "usage: bench_measure [--runs N] [--warmup N] -- [@K] COMMAND [ARGUMENTS...] [::: [@K] COMMAND ...]...\n",
+        stderr);
     return 2;
   }
   const bool progress = isatty(STDERR_FILENO);

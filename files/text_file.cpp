@@ -101,8 +101,7 @@ int CTextFile::WritePiece(const char16_t* piece, std::size_t length) {
 int CTextFile::AppendPiece(const char16_t* piece, std::size_t length) {
   if (isOpen != 1) return 0;
   os::SetLastError(0);
-  if (os::SetFilePointer(handle, 0, nullptr, os::FILE_END) == os::INVALID_SET_FILE_POINTER &&
-      os::GetLastError() != 0) {
+  if (os::SetFilePointer(handle, 0, nullptr, os::FILE_END) == os::INVALID_SET_FILE_POINTER && os::GetLastError() != 0) {
     Note("writing");
     Abandon();
     return 0;

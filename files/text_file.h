@@ -22,7 +22,7 @@ struct TextFileFailure {
   std::string step;     // "creating", "opening", "writing", "replacing"; empty: nothing failed
   std::u16string path;  // the Windows path of the file
   os::DWORD error = 0;
-  std::string reason;   // the platform's words for why
+  std::string reason;  // the platform's words for why
 };
 
 class CTextFile {
@@ -82,9 +82,9 @@ class CTextFile {
   // After a failed write: closes, and puts back what was on disk before.
   void Abandon();
 
-  std::u16string target_;        // the file this object writes
-  std::u16string temp_;          // after Create: the file written, which replaces the target at Close
+  std::u16string target_;         // the file this object writes
+  std::u16string temp_;           // after Create: the file written, which replaces the target at Close
   std::uint64_t keptLength_ = 0;  // after OpenAlways: the length the file had
-  bool madeByOpen_ = false;      // OpenAlways made the file
+  bool madeByOpen_ = false;       // OpenAlways made the file
   TextFileFailure failure_;
 };

@@ -9,7 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> bytes(data, data + size);
   auto parsed = offline::ParseInf(bytes, true);
   if (!parsed) return 0;
-  const offline::InfDirIds dirids = [](unsigned id) { return std::optional<std::u16string>(u"C:\\D" + std::u16string(id % 3, u'\\')); };
+  const offline::InfDirIds dirids = [](unsigned id) {
+    return std::optional<std::u16string>(u"C:\\D" + std::u16string(id % 3, u'\\'));
+  };
   for (const char16_t* name : {u"Version", u"Strings", u"TEVOCCL_INST"}) {
     const auto section = parsed->FindSection(name);
     if (!section) continue;

@@ -33,7 +33,8 @@ void Check(bool ok) {
 void File(const std::string& path, const char* content) {
   const int fd = open((g_root + "/" + path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return;
-  if (write(fd, content, strlen(content)) < 0) {}
+  if (write(fd, content, strlen(content)) < 0) {
+  }
   close(fd);
 }
 
@@ -49,17 +50,23 @@ void MakeDrive() {
   for (const char* dir : {"WINDOWS", "WINDOWS/system32", "WINDOWS/system32/Drivers", "WINDOWS/system32/config",
                           "WINDOWS/inf", "Halvorn", "Halvorn/Version", "Документы", "Ämter", "a", "a/b", "a/b/c"})
     mkdir((g_root + "/" + dir).c_str(), 0755);
-  for (const char* file : {"WINDOWS/system32/Drivers/ELXSTOR.SYS", "WINDOWS/system32/Drivers/ql2300.sys",
-                           "WINDOWS/inf/oem1.inf", "WINDOWS/inf/OEM10.INF", "WINDOWS/inf/oem2.inf",
-                           "WINDOWS/inf/Ämter.inf", "WINDOWS/inf/привет.INF", "Halvorn/Version/Tavish.exe",
-                           "a/b/c/deep.txt", "a/.hidden", "a/name.with.dots.txt", "a/nodot"})
+  for (const char* file :
+       {"WINDOWS/system32/Drivers/ELXSTOR.SYS", "WINDOWS/system32/Drivers/ql2300.sys", "WINDOWS/inf/oem1.inf",
+        "WINDOWS/inf/OEM10.INF", "WINDOWS/inf/oem2.inf", "WINDOWS/inf/Ämter.inf", "WINDOWS/inf/привет.INF",
+        "Halvorn/Version/Tavish.exe", "a/b/c/deep.txt", "a/.hidden", "a/name.with.dots.txt", "a/nodot"})
     File(file, "x");
-  if (symlink("WINDOWS", (g_root + "/windows").c_str()) != 0) {}
-  if (symlink("/etc", (g_root + "/out").c_str()) != 0) {}
-  if (symlink("../../..", (g_root + "/a/up").c_str()) != 0) {}
-  if (symlink("nowhere", (g_root + "/a/dangling").c_str()) != 0) {}
-  if (symlink("loop", (g_root + "/a/loop").c_str()) != 0) {}
-  if (symlink(".", (g_root + "/a/b/self").c_str()) != 0) {}
+  if (symlink("WINDOWS", (g_root + "/windows").c_str()) != 0) {
+  }
+  if (symlink("/etc", (g_root + "/out").c_str()) != 0) {
+  }
+  if (symlink("../../..", (g_root + "/a/up").c_str()) != 0) {
+  }
+  if (symlink("nowhere", (g_root + "/a/dangling").c_str()) != 0) {
+  }
+  if (symlink("loop", (g_root + "/a/loop").c_str()) != 0) {
+  }
+  if (symlink(".", (g_root + "/a/b/self").c_str()) != 0) {
+  }
   mkfifo((g_root + "/WINDOWS/inf/oem3.inf").c_str(), 0644);
   offline::MachineOptions options;
   options.root = g_root;

@@ -25,7 +25,7 @@ void Check(bool ok) {
 void QueryAll(os::HKEY key, const offline::RegTreeKey& tree) {
   for (const auto& [upper, value] : tree.values) {
     if (value.name.find(u'\0') != std::u16string::npos) continue;  // cannot be asked for
-    const std::u16string name = text::Upcased(value.name);  // asked for in another case
+    const std::u16string name = text::Upcased(value.name);         // asked for in another case
     os::DWORD type = 0, size = 0;
     Check(os::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) == os::ERROR_SUCCESS);
     Check(size == value.data.size() && type == value.type);

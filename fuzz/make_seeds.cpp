@@ -69,7 +69,8 @@ tools::RegistryContent Registry() {
   c.SetValue(svc, u"Blob", tools::RegValue{3, Bytes(40, 0x5A)});
   c.SetValue(svc, u"Odd type", tools::RegValue{0xFFFF0012, {1, 2, 3}});
   c.SetString(svc + u"\\Parameters\\Device", u"DriverParameter", u"NumFcpContext=512;MaximumSGList=33");
-  c.SetString(svc + u"\\Parameters\\Device0", u"DriverParameter", u"\u00c4\u00d6\u00dc=\u043f\u0440\u0438\u0432\u0435\u0442");
+  c.SetString(svc + u"\\Parameters\\Device0", u"DriverParameter",
+              u"\u00c4\u00d6\u00dc=\u043f\u0440\u0438\u0432\u0435\u0442");
   c.SetString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentVersion", u"5.2");
   c.SetString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CSDVersion", u"Service Pack 2");
   c.SetString(u"SOFTWARE\\\u00c4mter\\\u041f\u0420\u0418\u0412\u0415\u0422", u"", u"default");
@@ -143,9 +144,9 @@ int BitFlips(int argc, char** argv) {
       Bytes bytes = original;
       const int flips = 1 + static_cast<int>(random() % 8);
       for (int i = 0; i < flips; ++i) bytes[random() % bytes.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
-      std::ofstream file(out / (fs::path(argv[f]).filename().string() + "." + std::to_string(f) + "." +
-                                std::to_string(copy)),
-                         std::ios::binary);
+      std::ofstream file(
+          out / (fs::path(argv[f]).filename().string() + "." + std::to_string(f) + "." + std::to_string(copy)),
+          std::ios::binary);
       file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
   }

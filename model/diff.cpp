@@ -14,11 +14,11 @@ namespace {
 // page's words for INF matches and the Sollin.sys version.
 bool IsDerived(const std::string& group) {
   static const std::set<std::string> kDerived = {
-      "adapters[*].marker_file",       "adapters[*].service_key", "adapters[*].shown",
-      "adapters[*].driver_parameter",  "adapters[*].interrupt_coalescing",
-      "adapters[*].queue_depth",       "adapters[*].execution_throttle",
-      "adapters[*].queue_target",      "adapters[*].reset_bus",   "miscellaneous.tandrel_installed",
-      "miscellaneous.tandrel_release", "miscellaneous.tevoccl",   "ovra.driver_parameter",
+      "adapters[*].marker_file",         "adapters[*].service_key",          "adapters[*].shown",
+      "adapters[*].driver_parameter",    "adapters[*].interrupt_coalescing", "adapters[*].queue_depth",
+      "adapters[*].execution_throttle",  "adapters[*].queue_target",         "adapters[*].reset_bus",
+      "miscellaneous.tandrel_installed", "miscellaneous.tandrel_release",    "miscellaneous.tevoccl",
+      "ovra.driver_parameter",
   };
   return kDerived.count(group) != 0;
 }

@@ -14,7 +14,7 @@ const char* IdentityKey(const std::string& array) {
 }
 
 bool IsListed(const std::string& key, bool topLevel, bool element) {
-  static const char* const kFixed[] = {"file", "index", "name", "family", "driver_file", "parameter_value",
+  static const char* const kFixed[] = {"file", "index", "name",    "family", "driver_file", "parameter_value",
                                        "id",   "match", "section", "key"};
   if (topLevel) return key != "schema_version" && key != "report" && key != "pages";
   if (!element) return true;

@@ -175,9 +175,7 @@ Json ToJson(const MachineFacts& facts) {
   return out;
 }
 
-std::string DumpJson(const Json& json) {
-  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
+std::string DumpJson(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
 std::string FactsAsJsonText(const MachineFacts& facts) { return DumpJson(ToJson(facts)); }
 

@@ -43,23 +43,23 @@ struct Count {
 // what the parameter reader and the presence detection made of the machine.
 struct AdapterFacts {
   int index = 0;
-  std::string name;            // its page's tab caption
-  std::string family;          // "emulex" or "qlogic"
-  std::string driverFile;      // "ELXSTOR.sys"
-  std::string parameterValue;  // "DriverParameter" or "DriverParameters"
-  Known<std::string> markerFile;  // the page's version marker (depends on 64-bit Windows)
-  Known<std::string> serviceKey;  // the service key read (another one on Windows NT 4.0)
-  Known<bool> shown;              // the sheet shows its page
-  Known<bool> parametersRead;     // the parameter text could be read
+  std::string name;                    // its page's tab caption
+  std::string family;                  // "emulex" or "qlogic"
+  std::string driverFile;              // "ELXSTOR.sys"
+  std::string parameterValue;          // "DriverParameter" or "DriverParameters"
+  Known<std::string> markerFile;       // the page's version marker (depends on 64-bit Windows)
+  Known<std::string> serviceKey;       // the service key read (another one on Windows NT 4.0)
+  Known<bool> shown;                   // the sheet shows its page
+  Known<bool> parametersRead;          // the parameter text could be read
   Known<std::string> driverParameter;  // that text as the registry holds it
   Known<Settings> parameters;
-  std::vector<Count> counts;           // those known, in the reader's order
-  Known<std::string> configuration;    // the page's word: "Best Configured For Multi Path", ..., "N/A"
-  Known<std::string> multipath;        // "transparent", "multi_path", "single_path" or "none"
-  Known<bool> interruptCoalescing;     // Emulex family
-  Known<std::string> queueDepth;       // Emulex family: QUEUEDEPTH; QLogic family: THROTTLE
-  Known<std::string> queueTarget;      // Emulex family
-  Known<int> resetBus;                 // QLogic family
+  std::vector<Count> counts;         // those known, in the reader's order
+  Known<std::string> configuration;  // the page's word: "Best Configured For Multi Path", ..., "N/A"
+  Known<std::string> multipath;      // "transparent", "multi_path", "single_path" or "none"
+  Known<bool> interruptCoalescing;   // Emulex family
+  Known<std::string> queueDepth;     // Emulex family: QUEUEDEPTH; QLogic family: THROTTLE
+  Known<std::string> queueTarget;    // Emulex family
+  Known<int> resetBus;               // QLogic family
 };
 
 // One OEM INF search: the files whose first `key` line in `section` contains
@@ -117,8 +117,8 @@ struct PageFacts {
 struct MachineFacts {
   Known<ReportInfo> report;
   MachineInfo machine;
-  std::vector<FileFacts> drivers;    // every known driver file, in DriverVersions order
-  std::vector<FileFacts> markers;    // every version marker, in MarkerVersions order
+  std::vector<FileFacts> drivers;      // every known driver file, in DriverVersions order
+  std::vector<FileFacts> markers;      // every version marker, in MarkerVersions order
   std::vector<AdapterFacts> adapters;  // the six adapter drivers, in the driver table's order
   std::vector<InfSearchFacts> infSearches;
   MiscFacts miscellaneous;

@@ -99,8 +99,8 @@ Known<bool> AdapterSectionReader::ParametersRead(bool whole, bool registryListin
       break;
   }
   if (!version_ || version_->empty()) return std::nullopt;
-  const bool classified = configuration_ && (configuration_->MultiPath || configuration_->SinglePath ||
-                                             configuration_->Transparent);
+  const bool classified =
+      configuration_ && (configuration_->MultiPath || configuration_->SinglePath || configuration_->Transparent);
   if (classified || coalescing_ == true) return true;
   if (registryListingTrusted && sawSettingsHeading_) return true;
   if (registryListingTrusted && sawInfHeading_) return false;

@@ -45,7 +45,7 @@ class AdapterSectionReader {
 
   const report::AdapterSection* section_;
   const AdapterDriver* driver_;
-  std::u16string found_;    // its found and missing lines, normalized
+  std::u16string found_;  // its found and missing lines, normalized
   std::u16string missing_;
   Known<std::string> version_;  // "" for the missing line
   bool sawSettingsHeading_ = false;

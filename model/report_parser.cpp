@@ -29,7 +29,9 @@ bool ParseParts(std::u16string_view text, char16_t separator, int (&parts)[3]) {
   return true;
 }
 
-std::string TwoDigits(int n) { return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10); }
+std::string TwoDigits(int n) {
+  return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+}
 
 }  // namespace
 
@@ -83,8 +85,10 @@ bool ReportParser::TakeTitle(std::u16string_view line) {
     Section section;
   };
   static const Title kTitles[] = {
-      {u"* Korvane Versions Detected *", Section::kMarkers}, {u"* Tandrel Section *", Section::kTandrel},
-      {u"* TevoCCL Section *", Section::kTevoCcl},           {u"* Carnel.sys Section *", Section::kCarnel},
+      {u"* Korvane Versions Detected *", Section::kMarkers},
+      {u"* Tandrel Section *", Section::kTandrel},
+      {u"* TevoCCL Section *", Section::kTevoCcl},
+      {u"* Carnel.sys Section *", Section::kCarnel},
       {u"* OVRA Section *", Section::kOvra},
   };
   for (const Title& title : kTitles) {
@@ -117,17 +121,32 @@ void ReportParser::LeaveSection(bool whole) {
 
 bool ReportParser::TakeSectionLine(std::u16string_view line, std::string* why) {
   bool taken = false;
-  if (Between(line, u"Registry Parameters for ", u" Driver:", nullptr) || Between(line, u"", u" Inf(s) Found:", nullptr)) {
+  if (Between(line, u"Registry Parameters for ", u" Driver:", nullptr) ||
+      Between(line, u"", u" Inf(s) Found:", nullptr)) {
     taken = TakeHeading(line, why);
   } else {
     switch (section_) {
-      case Section::kHeader: taken = TakeHeaderLine(line); break;
-      case Section::kMarkers: taken = TakeMarkerLine(line); break;
-      case Section::kAdapter: taken = adapter_->TakeLine(line); break;
-      case Section::kTandrel: taken = TakeTandrelLine(line); break;
-      case Section::kTevoCcl: taken = false; break;
-      case Section::kCarnel: taken = TakeCarnelLine(line); break;
-      case Section::kOvra: taken = TakeOvraLine(line); break;
+      case Section::kHeader:
+        taken = TakeHeaderLine(line);
+        break;
+      case Section::kMarkers:
+        taken = TakeMarkerLine(line);
+        break;
+      case Section::kAdapter:
+        taken = adapter_->TakeLine(line);
+        break;
+      case Section::kTandrel:
+        taken = TakeTandrelLine(line);
+        break;
+      case Section::kTevoCcl:
+        taken = false;
+        break;
+      case Section::kCarnel:
+        taken = TakeCarnelLine(line);
+        break;
+      case Section::kOvra:
+        taken = TakeOvraLine(line);
+        break;
     }
   }
   if (!taken && why->empty()) *why = "not a line of this section of a report";
@@ -138,7 +157,8 @@ bool ReportParser::TakeHeaderLine(std::u16string_view line) {
   std::u16string_view value;
   int parts[3] = {};
   if (Between(line, u"Vexa HalvornDate: ", u"", &value) && ParseParts(value, u'/', parts)) {
-    if (parts[0] < 1 || parts[0] > 12 || parts[1] < 1 || parts[1] > 31 || parts[2] < 1601 || parts[2] > 9999) return false;
+    if (parts[0] < 1 || parts[0] > 12 || parts[1] < 1 || parts[1] > 31 || parts[2] < 1601 || parts[2] > 9999)
+      return false;
     date_ = std::to_string(parts[2]) + "-" + TwoDigits(parts[0]) + "-" + TwoDigits(parts[1]);
     return true;
   }

@@ -29,7 +29,7 @@ bool NonEmpty(const Known<std::vector<std::string>>& files) { return files && !f
 bool ReportParser::TakeHeading(std::u16string_view line, std::string* why) {
   std::u16string_view name;
   const bool opened = Between(line, u"Registry Parameters for ", u" Driver:", &name) ? OpenSettings(name)
-                      : Between(line, u"", u" Inf(s) Found:", &name)                ? OpenInfList(name)
+                      : Between(line, u"", u" Inf(s) Found:", &name)                 ? OpenInfList(name)
                                                                                      : false;
   if (!opened) *why = "a listing heading that does not belong to this section";
   return opened;

@@ -99,7 +99,8 @@ ReportFile FileReader::Read(std::string_view bytes) {
     if (!parser_->Take(line, &why)) Problem(line.number, why + ": " + Excerpt(line.text));
   }
   FinishReport();
-  if (out_.reportsFound == 0) Problem(0, "no report found (a report starts with a line of asterisks and \"Vexa Halvorn\")");
+  if (out_.reportsFound == 0)
+    Problem(0, "no report found (a report starts with a line of asterisks and \"Vexa Halvorn\")");
   if (out_.reportsFound > kMaxReportsKept) {
     Problem(0, "only the newest " + std::to_string(kMaxReportsKept) + " of " + std::to_string(out_.reportsFound) +
                    " reports were kept");

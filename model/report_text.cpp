@@ -13,7 +13,11 @@ bool IsUtf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    const std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+    const std::size_t extra = c < 0x80             ? 0
+                              : (c & 0xE0) == 0xC0 ? 1
+                              : (c & 0xF0) == 0xE0 ? 2
+                              : (c & 0xF8) == 0xF0 ? 3
+                                                   : 4;
     if (extra == 4 || i + extra >= bytes.size()) return false;
     for (std::size_t k = 1; k <= extra; ++k) {
       if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;

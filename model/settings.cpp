@@ -31,7 +31,8 @@ Settings ParseSettings(const char16_t* text) {
   Settings settings;
   CTokenList tokens;
   tokens.Split(text, u';');
-  for (int i = 0; i < CTokenList::kMaxTokens && tokens.TokenAt(i) != nullptr; ++i) AddSetting(settings, tokens.TokenAt(i));
+  for (int i = 0; i < CTokenList::kMaxTokens && tokens.TokenAt(i) != nullptr; ++i)
+    AddSetting(settings, tokens.TokenAt(i));
   return settings;
 }
 

@@ -28,13 +28,11 @@ void FormatRead(int driverIndex, const DriverParamInfo& info, PageParamText& tex
   if (depth.empty()) {
     text::Copy(text.szQueueDepth, qlogic ? u"ExecutionThrottle:  \"N/A\"" : u"QueueDepth:         \"N/A\"");
   } else {
-    text::Format(text.szQueueDepth, qlogic ? u"ExecutionThrottle:  \"%s\"" : u"QueueDepth:         \"%s\"",
-                 depth);
+    text::Format(text.szQueueDepth, qlogic ? u"ExecutionThrottle:  \"%s\"" : u"QueueDepth:         \"%s\"", depth);
   }
 
   if (!qlogic) {
-    const std::u16string_view target(info.QueueTarget,
-                                     text::Length(info.QueueTarget, sizeof info.QueueTarget / 2));
+    const std::u16string_view target(info.QueueTarget, text::Length(info.QueueTarget, sizeof info.QueueTarget / 2));
     if (target.empty()) {
       text::Copy(text.szQueueTarget, u"QueueTarget:        \"N/A\"");
     } else {

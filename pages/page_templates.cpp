@@ -94,9 +94,8 @@ constexpr PageTemplate Make(int id, const char16_t* caption, const TemplateContr
 }
 
 const PageTemplate kTemplates[] = {
-    Make(130, u"Zolvanta Driver", kZol),  Make(131, u"Emulex ScsiPort", kLpx),
-    Make(132, u"Emulex StorPort", kElx),  Make(133, u"VEXA2300", kVexa),
-    Make(134, u"QLogic ScsiPort", kQlScsi), Make(135, u"QLogic StorPort", kQlStor),
+    Make(130, u"Zolvanta Driver", kZol), Make(131, u"Emulex ScsiPort", kLpx),    Make(132, u"Emulex StorPort", kElx),
+    Make(133, u"VEXA2300", kVexa),       Make(134, u"QLogic ScsiPort", kQlScsi), Make(135, u"QLogic StorPort", kQlStor),
     Make(136, u"Miscellaneous", kMisc),
 };
 

@@ -13,8 +13,8 @@ enum class ControlKind {
   StaticText,     // left-aligned static text
   DefPushButton,  // the default push button
   PushButton,
-  Icon,           // static icon of resource `resource`
-  Bitmap,         // static bitmap of resource `resource`
+  Icon,    // static icon of resource `resource`
+  Bitmap,  // static bitmap of resource `resource`
 };
 
 // Control flags beyond the kind's standard style.
@@ -26,7 +26,7 @@ enum ControlFlags : unsigned {
 constexpr int kNoControlId = -1;
 
 struct TemplateControl {
-  int id;                // kNoControlId for controls without an id
+  int id;  // kNoControlId for controls without an id
   ControlKind kind;
   const char16_t* text;  // initial text; for icons and bitmaps what a text screen shows instead
   int x, y, cx, cy;      // dialog units

@@ -238,8 +238,8 @@ LONG RegCloseKey(HKEY key);
 // Setup API (setupapi)
 HINF SetupOpenInfFileW(const WCHAR* fileName, const WCHAR* infClass, DWORD infStyle, UINT* errorLine);
 BOOL SetupFindFirstLineW(HINF inf, const WCHAR* section, const WCHAR* key, INFCONTEXT* context);
-BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer,
-                       DWORD size, DWORD* requiredSize);
+BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer, DWORD size,
+                       DWORD* requiredSize);
 void SetupCloseInfFile(HINF inf);
 
 // Shell (shell32)

@@ -94,7 +94,10 @@ std::u16string FromUtf8(std::string_view s) {
         bool ok = true;
         for (std::size_t k = 1; k < need; ++k) {
           unsigned char cc = static_cast<unsigned char>(s[i + k]);
-          if ((cc & 0xC0) != 0x80) { ok = false; break; }
+          if ((cc & 0xC0) != 0x80) {
+            ok = false;
+            break;
+          }
           v = (v << 6) | (cc & 0x3F);
         }
         std::uint32_t min = need == 2 ? 0x80 : need == 3 ? 0x800 : 0x10000;

@@ -4,8 +4,7 @@
 
 namespace ui {
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
-    : parent_(parent), template_(dialogTemplate) {}
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : parent_(parent), template_(dialogTemplate) {}
 
 bool CDialog::UpdateData(bool saveAndValidate) {
   if (saveAndValidate) return true;  // nothing on these dialogs can be edited

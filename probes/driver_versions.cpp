@@ -7,8 +7,7 @@
 #include "probes/version_files.h"
 #include "files/text_file.h"
 
-bool CSystemProbe::GetFileVersionString(const char16_t* directory, const char16_t* fileName,
-                                        char16_t (&field)[50]) {
+bool CSystemProbe::GetFileVersionString(const char16_t* directory, const char16_t* fileName, char16_t (&field)[50]) {
   char16_t path[260] = {};
   text::Format(path, u"%s%s", directory, fileName);
   CTextFile probe;

@@ -15,9 +15,9 @@ constexpr os::DWORD kMaxVersionInfoBytes = 16u * 1024u * 1024u;
 
 std::u16string VersionText(std::uint32_t ms, std::uint32_t ls) {
   char16_t buffer[260] = {};
-  std::size_t n = text::Format(buffer, u"%d.%d.%d.%d", static_cast<unsigned>(ms >> 16),
-                               static_cast<unsigned>(ms & 0xFFFF), static_cast<unsigned>(ls >> 16),
-                               static_cast<unsigned>(ls & 0xFFFF));
+  std::size_t n =
+      text::Format(buffer, u"%d.%d.%d.%d", static_cast<unsigned>(ms >> 16), static_cast<unsigned>(ms & 0xFFFF),
+                   static_cast<unsigned>(ls >> 16), static_cast<unsigned>(ls & 0xFFFF));
   return std::u16string(buffer, n);
 }
 

@@ -20,14 +20,14 @@ inline constexpr DriverFile kDriverFiles[] = {
 };
 
 inline constexpr MarkerFile kMarkerFiles[] = {
-    {u"Gallond.exe", &MarkerVersions::Gallond},       {u"Gallond64.exe", &MarkerVersions::Gallond64},
-    {u"Morrisk.exe", &MarkerVersions::Morrisk},       {u"Morrisk64.exe", &MarkerVersions::Morrisk64},
-    {u"Tavish.exe", &MarkerVersions::Tavish},         {u"Tavish64.exe", &MarkerVersions::Tavish64},
-    {u"TavishES64.exe", &MarkerVersions::TavishES64}, {u"Hestrel.exe", &MarkerVersions::Hestrel},
-    {u"Hestrel64.exe", &MarkerVersions::Hestrel64},   {u"Ormaby.exe", &MarkerVersions::Ormaby},
-    {u"Pellwyn.exe", &MarkerVersions::Pellwyn},       {u"Pellwyn64.exe", &MarkerVersions::Pellwyn64},
-    {u"Vardane.exe", &MarkerVersions::Vardane},       {u"Vardane64.exe", &MarkerVersions::Vardane64},
-    {u"Quillon.exe", &MarkerVersions::Quillon},       {u"Quillon64.exe", &MarkerVersions::Quillon64},
+    {u"Gallond.exe", &MarkerVersions::Gallond},         {u"Gallond64.exe", &MarkerVersions::Gallond64},
+    {u"Morrisk.exe", &MarkerVersions::Morrisk},         {u"Morrisk64.exe", &MarkerVersions::Morrisk64},
+    {u"Tavish.exe", &MarkerVersions::Tavish},           {u"Tavish64.exe", &MarkerVersions::Tavish64},
+    {u"TavishES64.exe", &MarkerVersions::TavishES64},   {u"Hestrel.exe", &MarkerVersions::Hestrel},
+    {u"Hestrel64.exe", &MarkerVersions::Hestrel64},     {u"Ormaby.exe", &MarkerVersions::Ormaby},
+    {u"Pellwyn.exe", &MarkerVersions::Pellwyn},         {u"Pellwyn64.exe", &MarkerVersions::Pellwyn64},
+    {u"Vardane.exe", &MarkerVersions::Vardane},         {u"Vardane64.exe", &MarkerVersions::Vardane64},
+    {u"Quillon.exe", &MarkerVersions::Quillon},         {u"Quillon64.exe", &MarkerVersions::Quillon64},
     {u"VardaneES64.exe", &MarkerVersions::VardaneES64},
 };
 

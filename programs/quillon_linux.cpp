@@ -146,8 +146,21 @@ int main(int argc, char** argv) {
   std::vector<std::string> command;
   const char* partition = nullptr;
   enum {
-    kRoot = 1000, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kPages, kJson, kVersions, kReport,
-    kOverwrite, kAppend, kImage, kPartition, kListVolumes
+    kRoot = 1000,
+    kSystemDirectory,
+    kReg,
+    kOutput,
+    kHelp,
+    kVersionOption,
+    kPages,
+    kJson,
+    kVersions,
+    kReport,
+    kOverwrite,
+    kAppend,
+    kImage,
+    kPartition,
+    kListVolumes
   };
   static const option longOptions[] = {
       {"root", required_argument, nullptr, kRoot},
@@ -171,21 +184,49 @@ int main(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
     switch (c) {
-      case kRoot: options.root = optarg; break;
-      case kImage: options.image = optarg; break;
-      case kPartition: partition = optarg; break;
-      case kListVolumes: command.push_back("--list-volumes"); break;
-      case kSystemDirectory: options.systemDirectory = text::FromUtf8(optarg); break;
-      case kReg: options.regFiles.push_back(optarg); break;
-      case kOutput: options.output = optarg; break;
-      case kHelp: return PrintOut(kUsage);
-      case kVersionOption: return PrintOut(kVersion);
-      case kPages: command.push_back("--pages"); break;
-      case kJson: command.push_back("--json"); break;
-      case kVersions: command.push_back("--versions"); break;
-      case kReport: command.push_back("--report"); break;
-      case kOverwrite: command.push_back("--overwrite"); break;
-      case kAppend: command.push_back("--append"); break;
+      case kRoot:
+        options.root = optarg;
+        break;
+      case kImage:
+        options.image = optarg;
+        break;
+      case kPartition:
+        partition = optarg;
+        break;
+      case kListVolumes:
+        command.push_back("--list-volumes");
+        break;
+      case kSystemDirectory:
+        options.systemDirectory = text::FromUtf8(optarg);
+        break;
+      case kReg:
+        options.regFiles.push_back(optarg);
+        break;
+      case kOutput:
+        options.output = optarg;
+        break;
+      case kHelp:
+        return PrintOut(kUsage);
+      case kVersionOption:
+        return PrintOut(kVersion);
+      case kPages:
+        command.push_back("--pages");
+        break;
+      case kJson:
+        command.push_back("--json");
+        break;
+      case kVersions:
+        command.push_back("--versions");
+        break;
+      case kReport:
+        command.push_back("--report");
+        break;
+      case kOverwrite:
+        command.push_back("--overwrite");
+        break;
+      case kAppend:
+        command.push_back("--append");
+        break;
       default:
         std::fprintf(stderr, "quillon: unknown or incomplete option '%s'\n%s", argv[optind - 1], kUsage);
         return 2;

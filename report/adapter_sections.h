@@ -17,7 +17,7 @@ struct AdapterSection {
   int driverIndex;
   int dashes;
   const char16_t* title;
-  const char16_t* found;    // "%s": the driver file's version
+  const char16_t* found;  // "%s": the driver file's version
   const char16_t* missing;
   SectionGate gate;
 };

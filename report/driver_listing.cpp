@@ -64,8 +64,7 @@ bool WriteInfList(CTextFile& file, const CTokenList& names, unsigned count) {
   return out.complete();
 }
 
-bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName,
-                        const char16_t* companionName) {
+bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName, const char16_t* companionName) {
   PieceSink out(file);
   const AdapterDriver* driver = FindAdapterDriver(driverIndex);
   if (driver != nullptr) WriteRegistrySettings(out, *driver, driverName);

@@ -17,7 +17,6 @@ bool WriteInfList(CTextFile& file, const CTokenList& names, unsigned count);
 // none for an index without a row) and the INF files found for
 // "<driverName>.CAT" (or the row's own catalog), then those of `companionName`
 // (null or empty: none). Returns true when every piece was written.
-bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName,
-                        const char16_t* companionName);
+bool WriteDriverListing(CTextFile& file, int driverIndex, const char16_t* driverName, const char16_t* companionName);
 
 }  // namespace report

@@ -70,8 +70,8 @@ void WriteHeader(PieceSink& out, bool append, const os::SYSTEMTIME& now) {
     }
   };
   piece(u"\r\nVexa Halvorn");
-  piece(u"Date:  %d/%d/%d \r\nTime:  %d:%2d:%2d\r\n", int{now.wMonth}, int{now.wDay}, int{now.wYear},
-        int{now.wHour}, int{now.wMinute}, int{now.wSecond});
+  piece(u"Date:  %d/%d/%d \r\nTime:  %d:%2d:%2d\r\n", int{now.wMonth}, int{now.wDay}, int{now.wYear}, int{now.wHour},
+        int{now.wMinute}, int{now.wSecond});
   piece(u"%s\r\n", kStars);
 }
 
@@ -92,18 +92,15 @@ void WriteKorvaneVersions(PieceSink& out, const MarkerVersions& markers) {
        u"\r\nMorrisk64.exe Version:         --- Qlogic ScsiPort Korvane Not Installed ---"},
       {markers.Tavish64, u"\r\nTavish64.exe:                 Version \"%s\" of the version file was found. ",
        u"\r\nTavish64.exe Version:         --- Qlogic StorPort Korvane Not Installed ---"},
-      {markers.TavishES64,
-       u"\r\nTavishES64.exe:                 Version \"%s\" of the version file was found. ",
+      {markers.TavishES64, u"\r\nTavishES64.exe:                 Version \"%s\" of the version file was found. ",
        u"\r\nTavishES64.exe Version:         --- Qlogic StorPort Korvane for ES Not Installed ---"},
-      {markers.Pellwyn64,
-       u"\r\nPellwyn64.exe:                   Version \"%s\" of the version file was found. ",
+      {markers.Pellwyn64, u"\r\nPellwyn64.exe:                   Version \"%s\" of the version file was found. ",
        u"\r\nPellwyn64.exe Version:           --- Zolvanta ScsiPort Korvane Not Installed ---"},
       {markers.Quillon64, u"\r\nQuillon64.exe:                Version \"%s\" of the version file was found. ",
        u"\r\nQuillon64.exe Version:        --- Emulex ScsiPort Korvane Not Installed ---"},
       {markers.Vardane64, u"\r\nVardane64.exe:                Version \"%s\" of the version file was found. ",
        u"\r\nVardane64.exe Version:        --- Emulex StorPort Korvane Not Installed ---"},
-      {markers.VardaneES64,
-       u"\r\nVardaneES64.exe:                Version \"%s\" of the version file was found. ",
+      {markers.VardaneES64, u"\r\nVardaneES64.exe:                Version \"%s\" of the version file was found. ",
        u"\r\nVardaneES64.exe Version:        --- Emulex StorPort Korvane for ES Not Installed ---"},
   };
   const MarkerRow k32[] = {
@@ -263,8 +260,7 @@ const char16_t* TandrelRelease(const char16_t* v) {
   if (text::Contains(version, u"3.5.0.12")) return u"Tandrel 3.1a (Possible SP1)";
   if (text::Contains(version, u"3.5.0.13")) return u"Tandrel 3.1a (SP2 or SR1)";
   if (text::Contains(version, u"3.5.20.8")) return u"Tandrel 3.1B (OVRA1000)";
-  if (text::Contains(version, u"3.2.0.17"))
-    return u"Tandrel 3.1A (Possible SP1 for 4xxx)";
+  if (text::Contains(version, u"3.2.0.17")) return u"Tandrel 3.1A (Possible SP1 for 4xxx)";
   if (text::Contains(version, u"3.5.0.19")) return u"Tandrel 3.1A (SP3)";
   if (text::Contains(version, u"3.6.2.465")) return u"Tandrel v4.0";
   if (text::Contains(version, u"3.6.2.467")) return u"Tandrel 4.0 (SP1)";

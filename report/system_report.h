@@ -26,8 +26,8 @@ struct ReportOptions {
 };
 
 struct ReportOutcome {
-  std::u16string path;    // Windows path of the report
-  bool complete = false;  // the file was opened, every piece written and the file closed
+  std::u16string path;      // Windows path of the report
+  bool complete = false;    // the file was opened, every piece written and the file closed
   TextFileFailure failure;  // when not complete: what failed first ("creating the folder", "writing", ...)
 };
 

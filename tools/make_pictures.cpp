@@ -269,8 +269,7 @@ int DrawText(Canvas& canvas, int x, int y, int scale, const std::string& text, c
       for (int col = 0; col < width; ++col)
         if (g->rows[row][col] == '#')
           for (int sy = 0; sy < scale; ++sy)
-            for (int sx = 0; sx < scale; ++sx)
-              canvas.Blend(x + col * scale + sx, y + row * scale + sy, colour, 1.0);
+            for (int sx = 0; sx < scale; ++sx) canvas.Blend(x + col * scale + sx, y + row * scale + sy, colour, 1.0);
     x += (width + 1) * scale;
   }
   return x;

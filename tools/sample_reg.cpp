@@ -30,7 +30,8 @@ void CopyTree(const offline::RegTreeKey& key, const std::u16string& path, int de
 
 bool IsControlSetName(const std::u16string& name) {
   constexpr std::u16string_view kPrefix = u"ControlSet";
-  if (name.size() <= kPrefix.size() || !text::EqualsNoCaseAZ(std::u16string_view(name).substr(0, kPrefix.size()), kPrefix))
+  if (name.size() <= kPrefix.size() ||
+      !text::EqualsNoCaseAZ(std::u16string_view(name).substr(0, kPrefix.size()), kPrefix))
     return false;
   for (std::size_t i = kPrefix.size(); i < name.size(); ++i)
     if (name[i] < u'0' || name[i] > u'9') return false;

@@ -11,7 +11,7 @@ export DEBIAN_FRONTEND=noninteractive
 set_name="${1:---test}"
 BUILD="cmake make g++ pkg-config libhivex-dev libncurses-dev nlohmann-json3-dev libtsk-dev less"
 PACKAGE="$BUILD g++-mingw-w64-i686 g++-mingw-w64-x86-64 dpkg-dev file zip git"
-TEST="$PACKAGE clang libclang-rt-14-dev googletest libgtest-dev wine wine32:i386 wine64 xvfb tmux
+TEST="$PACKAGE clang clang-format libclang-rt-14-dev googletest libgtest-dev wine wine32:i386 wine64 xvfb tmux
   imagemagick diffutils lintian man-db python3-jsonschema ntfs-3g fdisk qemu-utils ewf-tools attr sleuthkit
   forensics-samples-ntfs xz-utils"
 case "$set_name" in

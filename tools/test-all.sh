@@ -12,6 +12,9 @@ run() { "$@" || { echo "FAILED: $*"; fail=1; return 1; }; }
 section "dependencies"
 bash tools/setup-deps.sh --test || exit 1
 
+section "code layout (.clang-format)"
+run bash tools/check-format.sh
+
 section "native build"
 run cmake -S "$SRC" -B build/native -DQUILLON_WERROR=ON -DQUILLON_SANITIZE=ON &&
   run cmake --build build/native -j2 &&

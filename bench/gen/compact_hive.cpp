@@ -209,7 +209,8 @@ std::vector<std::uint8_t> BaseBlock(std::uint32_t root, std::size_t binBytes, co
   for (std::size_t i = 0; i < fileName.size() && i < 31; ++i) b[48 + 2 * i] = static_cast<std::uint8_t>(fileName[i]);
   std::uint32_t sum = 0;
   for (std::size_t at = 0; at < 508; at += 4)
-    sum ^= static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) | static_cast<std::uint32_t>(b[at + 3]) << 24;
+    sum ^= static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) | static_cast<std::uint32_t>(b[at + 3])
+                                                                                      << 24;
   if (sum == 0) sum = 1;
   if (sum == kNone) sum = kNone - 1;
   put32(508, sum);

@@ -49,8 +49,8 @@ std::vector<std::uint8_t> PeBytes(const PeFile& file, Rng& rng) {
 }
 
 // One INF and, when asked, its .PNF; false on a write failure.
-bool WriteInf(const std::string& folder, const std::string& name, const InfPackage& package, Rng& rng,
-              bool pnf, int* count) {
+bool WriteInf(const std::string& folder, const std::string& name, const InfPackage& package, Rng& rng, bool pnf,
+              int* count) {
   const std::vector<std::uint8_t> bytes = EncodeInf(InfText(package, rng), package.unicode);
   if (!WriteHostFile(folder + "/" + name, bytes)) return false;
   ++*count;
@@ -59,8 +59,7 @@ bool WriteInf(const std::string& folder, const std::string& name, const InfPacka
   return WriteHostFile(folder + "/" + name.substr(0, name.size() - 4) + ".PNF", PnfBytes(rng, bytes.size()));
 }
 
-bool WriteInfFolder(const ServerPlan& plan, const ServerOptions& options, const std::string& root,
-                    WrittenImage* out) {
+bool WriteInfFolder(const ServerPlan& plan, const ServerOptions& options, const std::string& root, WrittenImage* out) {
   const std::string folder = HostPath(root, "C:\\WINDOWS\\inf");
   for (const OemInf& inf : plan.oem) {
     Rng rng = FileRng(options, inf.fileName);

@@ -8,21 +8,29 @@ namespace bench {
 namespace {
 
 const char* const kParams[] = {
-    "SpeedDuplex",      "FlowControl",     "JumboPacket",      "InterruptModeration", "ReceiveBuffers",
-    "TransmitBuffers",  "ChecksumOffload", "VlanId",           "WakeOnLink",          "LinkTimeOut",
-    "QueueDepth",       "RetryCount",      "MaxTransferSize",  "PowerSaving",         "ScanInterval",
-    "LargeSendOffload", "PriorityVlan",    "AdaptiveIfs",      "LogLinkState",        "TaggingMode",
-    "ResetOnHang",      "CoalesceBuffers", "ReceiveSideScale", "NodeTimeOut",         "TopologyMode",
-    "HardwareCursor",   "RefreshPolicy",   "DmaChannels",      "SampleRate",          "PollingInterval",
+    "SpeedDuplex",     "FlowControl",    "JumboPacket",   "InterruptModeration", "ReceiveBuffers",   "TransmitBuffers",
+    "ChecksumOffload", "VlanId",         "WakeOnLink",    "LinkTimeOut",         "QueueDepth",       "RetryCount",
+    "MaxTransferSize", "PowerSaving",    "ScanInterval",  "LargeSendOffload",    "PriorityVlan",     "AdaptiveIfs",
+    "LogLinkState",    "TaggingMode",    "ResetOnHang",   "CoalesceBuffers",     "ReceiveSideScale", "NodeTimeOut",
+    "TopologyMode",    "HardwareCursor", "RefreshPolicy", "DmaChannels",         "SampleRate",       "PollingInterval",
 };
 const char* const kLocales[] = {"0407", "040C", "0410", "0C0A", "0413", "0416"};
-const char* const kLocalePrefix[] = {"Ger\xC3\xA4teeinstellung: ", "Param\xC3\xA8tre : ", "Impostazione: ",
-                                     "Configuraci\xC3\xB3n: ", "Instelling: ", "Configura\xC3\xA7\xC3\xA3o: "};
+const char* const kLocalePrefix[] = {
+    "Ger\xC3\xA4teeinstellung: ", "Param\xC3\xA8tre : ", "Impostazione: ",
+    "Configuraci\xC3\xB3n: ",     "Instelling: ",        "Configura\xC3\xA7\xC3\xA3o: "};
 // One per device class, in the order of DeviceClasses().
-const char* const kProducts[] = {"Network Adapter", "Fibre Channel Adapter", "Graphics Controller",
-                                 "System Device",   "Storage Controller",    "USB Host Controller",
-                                 "Serial Port",     "Audio Device",          "Monitor",
-                                 "Pointing Device", "Keyboard",              "Scanner"};
+const char* const kProducts[] = {"Network Adapter",
+                                 "Fibre Channel Adapter",
+                                 "Graphics Controller",
+                                 "System Device",
+                                 "Storage Controller",
+                                 "USB Host Controller",
+                                 "Serial Port",
+                                 "Audio Device",
+                                 "Monitor",
+                                 "Pointing Device",
+                                 "Keyboard",
+                                 "Scanner"};
 
 void Add(std::string& out, const std::string& line) {
   out += line;
@@ -48,8 +56,8 @@ std::string ParamName(int i) {
 void WriteHeader(std::string& out, const InfPackage& p, Rng& rng) {
   Add(out, ";");
   Add(out, "; " + p.driver + ".inf -- " + p.provider + " " + p.cls->name + " driver installation file");
-  Add(out, "; Copyright \xC2\xA9 " + std::to_string(rng.Between(1998, 2007)) + " " + p.provider +
-               ". All rights reserved.");
+  Add(out,
+      "; Copyright \xC2\xA9 " + std::to_string(rng.Between(1998, 2007)) + " " + p.provider + ". All rights reserved.");
   Add(out, ";");
   Add(out, "");
   Add(out, "[" + p.versionName + "]");
@@ -85,10 +93,11 @@ void WriteModels(std::string& out, const InfPackage& p, Rng& rng, std::vector<st
   Add(out, "");
   std::vector<std::string> lines;
   for (int i = 0; i < p.models; ++i) {
-    std::string key = p.providerKey + "_" + Hex(static_cast<unsigned>(rng.Between(0, 0xFFFF)), 4) + "_" +
-                      std::to_string(i);
+    std::string key =
+        p.providerKey + "_" + Hex(static_cast<unsigned>(rng.Between(0, 0xFFFF)), 4) + "_" + std::to_string(i);
     deviceKeys.push_back(key);
-    lines.push_back("%" + key + ".DeviceDesc% = " + p.install + ", " + HardwareId(rng, p.vendorId, p.providerKey, *p.cls));
+    lines.push_back("%" + key + ".DeviceDesc% = " + p.install + ", " +
+                    HardwareId(rng, p.vendorId, p.providerKey, *p.cls));
   }
   for (const char* platform : {"NTx86", "NTamd64"}) {
     Add(out, "[" + p.providerKey + "." + platform + "]");

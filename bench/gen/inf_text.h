@@ -14,19 +14,19 @@
 namespace bench {
 
 struct InfPackage {
-  std::string provider;     // "Emulex", "Arvenco Systems"
-  std::string providerKey;  // its [Strings] key
+  std::string provider;        // "Emulex", "Arvenco Systems"
+  std::string providerKey;     // its [Strings] key
   unsigned vendorId = 0x1000;  // in the hardware ids
   const DeviceClass* cls = nullptr;
-  std::string catalog;      // the CatalogFile line's value, "elxstor.cat"
-  std::string driver;       // driver file and service name, "elxstor"
-  std::string install;      // the install section, "elxstor_Inst"
-  std::string firstAddReg;  // the install section's first AddReg value
+  std::string catalog;                  // the CatalogFile line's value, "elxstor.cat"
+  std::string driver;                   // driver file and service name, "elxstor"
+  std::string install;                  // the install section, "elxstor_Inst"
+  std::string firstAddReg;              // the install section's first AddReg value
   std::string versionName = "Version";  // how the file spells [Version]
-  int models = 8;           // device lines per platform
-  int params = 10;          // advanced-property blocks in the parameter AddReg
-  int locales = 1;          // localised [Strings.xxxx] sections
-  bool unicode = false;     // UTF-16LE with byte-order mark, else Windows-1252
+  int models = 8;                       // device lines per platform
+  int params = 10;                      // advanced-property blocks in the parameter AddReg
+  int locales = 1;                      // localised [Strings.xxxx] sections
+  bool unicode = false;                 // UTF-16LE with byte-order mark, else Windows-1252
 };
 
 // A package of a made-up maker for `driver`, its sizes drawn so that the

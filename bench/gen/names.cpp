@@ -7,13 +7,13 @@ namespace bench {
 
 const std::vector<Maker>& Makers() {
   static const std::vector<Maker> makers = {
-      {"Arvenco Systems", "ARVCO", 0x1A3E},     {"Bellmark Devices", "BELLMK", 0x1B7C},
-      {"Corwyn Networks", "CORWYN", 0x1C21},    {"Dunmore Graphics", "DUNGFX", 0x1D05},
-      {"Elsworth Storage", "ELSSTO", 0x1E92},   {"Fenwick Micro", "FENMIC", 0x1F4B},
+      {"Arvenco Systems", "ARVCO", 0x1A3E},       {"Bellmark Devices", "BELLMK", 0x1B7C},
+      {"Corwyn Networks", "CORWYN", 0x1C21},      {"Dunmore Graphics", "DUNGFX", 0x1D05},
+      {"Elsworth Storage", "ELSSTO", 0x1E92},     {"Fenwick Micro", "FENMIC", 0x1F4B},
       {"Garrow Semiconductor", "GARSEM", 0x20A7}, {"Halden Peripherals", "HALPER", 0x2163},
-      {"Irvane Labs", "IRVLAB", 0x22D0},        {"Jessop Computing", "JESCMP", 0x2318},
-      {"Kestrel Audio", "KESAUD", 0x24E6},      {"Lorimer Input", "LORINP", 0x2571},
-      {"Marwood Controls", "MARCTL", 0x26AF},   {"Norcott Power", "NORPWR", 0x2734},
+      {"Irvane Labs", "IRVLAB", 0x22D0},          {"Jessop Computing", "JESCMP", 0x2318},
+      {"Kestrel Audio", "KESAUD", 0x24E6},        {"Lorimer Input", "LORINP", 0x2571},
+      {"Marwood Controls", "MARCTL", 0x26AF},     {"Norcott Power", "NORPWR", 0x2734},
   };
   return makers;
 }
@@ -37,8 +37,8 @@ const std::vector<DeviceClass>& DeviceClasses() {
 }
 
 std::string Word(Rng& rng, int syllables) {
-  static const char* const kOnsets[] = {"b", "br", "c", "d", "dr", "f", "g", "gr", "h", "k", "l", "m",
-                                        "n", "p", "qu", "r", "s", "st", "t", "tr", "v", "w", "z"};
+  static const char* const kOnsets[] = {"b", "br", "c",  "d", "dr", "f",  "g", "gr", "h", "k", "l", "m",
+                                        "n", "p",  "qu", "r", "s",  "st", "t", "tr", "v", "w", "z"};
   static const char* const kVowels[] = {"a", "e", "i", "o", "u", "ai", "ea", "ou", "y"};
   static const char* const kCodas[] = {"", "", "", "n", "r", "s", "x", "l", "m", "th", "ck", "nd"};
   std::string out;

@@ -18,7 +18,7 @@ struct Maker {
 struct DeviceClass {
   const char* name;  // as in [Version] Class=
   const char* guid;
-  const char* bus;   // enumerator of its hardware ids
+  const char* bus;  // enumerator of its hardware ids
 };
 
 const std::vector<Maker>& Makers();

@@ -73,8 +73,8 @@ const ToolFile kToolFiles[] = {
     {"C:\\Halvorn\\Version\\Quillon64.exe", {1, 0, 2, 4}, 744, true},
 };
 
-const char* const kInboxPrefixes[] = {"net", "disp", "usb", "hid", "scsi", "mdm", "prn", "ks", "wdma", "mach",
-                                      "msmo", "kbd", "vol", "cdr", "disk", "batt", "acpi", "pcm", "sbp", "ts"};
+const char* const kInboxPrefixes[] = {"net",  "disp", "usb", "hid", "scsi", "mdm",  "prn",  "ks",  "wdma", "mach",
+                                      "msmo", "kbd",  "vol", "cdr", "disk", "batt", "acpi", "pcm", "sbp",  "ts"};
 
 std::string Upper(std::string s) {
   for (char& c : s) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -160,19 +160,21 @@ void PlanOtherFiles(const ServerOptions& o, Rng rng, ServerPlan& plan) {
                                       : "C:\\WINDOWS\\system32\\" + name + rng.Pick(kExtensions));
   }
   std::set<std::string> services;
-  for (int i = kToolServices; i < o.services; ++i) plan.services.push_back(Fresh(services, [&] { return ServiceName(rng); }));
+  for (int i = kToolServices; i < o.services; ++i)
+    plan.services.push_back(Fresh(services, [&] { return ServiceName(rng); }));
 }
 
 }  // namespace
 
 bool IsReservedName(const std::string& name) {
-  static const char* const kReserved[] = {"ZOLVANTA", "LPSIMDEV", "LPXNDS",   "ELXSTOR", "QL2300", "QLPSEUDO",
-                                          "ZOLFCAC",  "ZOLC8SW",  "CCL",      "CARNEL",  "VEXA2300", "SOLLIN",
-                                          "LP6NDS35", "LPXFTR",   "MORVET",   "TARN",    "OEM",    "HALVORN"};
+  static const char* const kReserved[] = {"ZOLVANTA", "LPSIMDEV", "LPXNDS", "ELXSTOR", "QL2300",   "QLPSEUDO",
+                                          "ZOLFCAC",  "ZOLC8SW",  "CCL",    "CARNEL",  "VEXA2300", "SOLLIN",
+                                          "LP6NDS35", "LPXFTR",   "MORVET", "TARN",    "OEM",      "HALVORN"};
   // Services of a fresh Wine prefix, which the Windows peer must not replace.
-  static const char* const kWine[] = {"BITS", "DISK", "HTTP", "NDIS", "RPCSS", "SPOOLER", "WINMGMT", "STISVC",
-                                      "SCHEDULE", "FONTCACHE", "SECLOGON", "WINEBUS", "WINEHID", "WINEUSB",
-                                      "WINED3D", "NSIPROXY", "MOUNTMGR", "EVENTLOG", "TERMSERVICE", "WUAUSERV"};
+  static const char* const kWine[] = {"BITS",     "DISK",     "HTTP",     "NDIS",        "RPCSS",
+                                      "SPOOLER",  "WINMGMT",  "STISVC",   "SCHEDULE",    "FONTCACHE",
+                                      "SECLOGON", "WINEBUS",  "WINEHID",  "WINEUSB",     "WINED3D",
+                                      "NSIPROXY", "MOUNTMGR", "EVENTLOG", "TERMSERVICE", "WUAUSERV"};
   const std::string upper = Upper(name);
   for (const char* r : kReserved)
     if (upper.find(r) != std::string::npos) return true;
@@ -188,8 +190,7 @@ ServerPlan MakePlan(const ServerOptions& options) {
   // the others' content as it was.
   PlanOemInfs(options, rng.Fork(1), plan);
   PlanOtherFiles(options, rng.Fork(2), plan);
-  std::sort(plan.oem.begin(), plan.oem.end(),
-            [](const OemInf& a, const OemInf& b) { return a.fileName < b.fileName; });
+  std::sort(plan.oem.begin(), plan.oem.end(), [](const OemInf& a, const OemInf& b) { return a.fileName < b.fileName; });
   return plan;
 }
 

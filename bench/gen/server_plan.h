@@ -33,16 +33,16 @@ struct OemInf {
 struct PeFile {
   std::string windowsPath;  // "C:\WINDOWS\system32\drivers\elxstor.sys"
   std::uint16_t version[4] = {1, 0, 0, 0};
-  std::size_t bytes = 0;    // the file's size: the image, then an appended overlay
+  std::size_t bytes = 0;  // the file's size: the image, then an appended overlay
   bool pe64 = false;
-  bool needed = true;       // the run reads it (else only looks it up)
+  bool needed = true;  // the run reads it (else only looks it up)
 };
 
 struct ServerPlan {
-  std::vector<OemInf> oem;             // in name order
-  std::vector<std::string> inboxInfs;  // "netbrax.inf"
-  std::vector<PeFile> peFiles;         // drivers and version markers
-  std::vector<std::string> services;   // the made-up services (the adapter drivers' come on top)
+  std::vector<OemInf> oem;               // in name order
+  std::vector<std::string> inboxInfs;    // "netbrax.inf"
+  std::vector<PeFile> peFiles;           // drivers and version markers
+  std::vector<std::string> services;     // the made-up services (the adapter drivers' come on top)
   std::vector<std::string> fillerFiles;  // other system32 and drivers files, Windows paths
 };
 

@@ -52,11 +52,20 @@ struct ToolService {
 };
 
 const ToolService kToolServiceKeys[] = {
-    {"ZOLVANTA", "SCSI miniport", "QueueDepth=32;QueueTarget=1;CrFIntrpt=1;LinkTimeOut=30;NodeTimeOut=30", nullptr,
+    {"ZOLVANTA",
+     "SCSI miniport",
+     "QueueDepth=32;QueueTarget=1;CrFIntrpt=1;LinkTimeOut=30;NodeTimeOut=30",
+     nullptr,
      {0, 65, 254}},
-    {"elxstor", "SCSI miniport", "QueueDepth=32;QueueTarget=1;LinkTimeOut=40;NodeTimeOut=10;CoalesceMsCnt=0",
-     nullptr, {1024, 0, 0}},
-    {"Lpxnds", "SCSI miniport", "QueueDepth=16;QueueTarget=0;CrFIntrpt=0;Topology=2;LinkSpeed=0", nullptr,
+    {"elxstor",
+     "SCSI miniport",
+     "QueueDepth=32;QueueTarget=1;LinkTimeOut=40;NodeTimeOut=10;CoalesceMsCnt=0",
+     nullptr,
+     {1024, 0, 0}},
+    {"Lpxnds",
+     "SCSI miniport",
+     "QueueDepth=16;QueueTarget=0;CrFIntrpt=0;Topology=2;LinkSpeed=0",
+     nullptr,
      {0, 33, 150}},
     {"ql2300", "SCSI miniport", "Throttle=64;RstBus=1;LinkDownTimeout=30", "BusChange=0;Throttle=32", {0, 65, 254}},
     {"vexa2300", "SCSI miniport", "Throttle=16;RstBus=2;LoginRetryCount=8", nullptr, {0, 0, 0}},
@@ -92,15 +101,17 @@ void WriteToolServices(Writer& w, RegistryFor target) {
 }
 
 void WriteDriverService(Writer& w, const std::string& key, const std::string& name, Rng& rng) {
-  static const char* const kGroups[] = {"Base", "Boot Bus Extender", "System Bus Extender", "SCSI miniport",
-                                        "NDIS", "PNP_TDI", "Filter", "Extended Base", "Pointer Port", "Video"};
+  static const char* const kGroups[] = {
+      "Base",   "Boot Bus Extender", "System Bus Extender", "SCSI miniport", "NDIS", "PNP_TDI",
+      "Filter", "Extended Base",     "Pointer Port",        "Video"};
   w.Sz(key, "Group", rng.Pick(kGroups));
   w.Sz(key, "ImagePath", "system32\\DRIVERS\\" + name + ".sys", kExpandSz);
   if (rng.Percent(40)) w.Dword(key, "Tag", static_cast<std::uint32_t>(rng.Between(1, 40)));
   if (rng.Percent(40)) {
     const Maker& maker = rng.Pick(Makers());
-    w.Sz(key + "\\Enum", "0", HardwareId(rng, maker.pciId, maker.key, rng.Pick(DeviceClasses())) + "\\4&" +
-                                  Hex(static_cast<unsigned>(rng.Next()), 8) + "&0&00E0");
+    w.Sz(key + "\\Enum", "0",
+         HardwareId(rng, maker.pciId, maker.key, rng.Pick(DeviceClasses())) + "\\4&" +
+             Hex(static_cast<unsigned>(rng.Next()), 8) + "&0&00E0");
     w.Dword(key + "\\Enum", "Count", 1);
     w.Dword(key + "\\Enum", "NextInstance", 1);
   }
@@ -113,8 +124,9 @@ void WriteWin32Service(Writer& w, const std::string& key, const std::string& nam
   } else {
     w.Sz(key, "ImagePath", std::string("\"C:\\Program Files\\") + maker.name + "\\" + name + ".exe\"", kExpandSz);
   }
-  w.Sz(key, "Description", std::string("Provides ") + Word(rng, 2) + " and " + Word(rng, 3) + " services for " +
-                               maker.name + " devices. If this service is stopped, those devices stop working.");
+  w.Sz(key, "Description",
+       std::string("Provides ") + Word(rng, 2) + " and " + Word(rng, 3) + " services for " + maker.name +
+           " devices. If this service is stopped, those devices stop working.");
   w.Sz(key, "ObjectName", rng.Percent(70) ? "LocalSystem" : "NT AUTHORITY\\NetworkService");
 }
 

@@ -18,7 +18,8 @@ const tools::RegValue* Find(const tools::RegKey& key, std::u16string_view name) 
 }
 
 bool StartsWith(const std::u16string& path, std::u16string_view prefix) {
-  return path.size() >= prefix.size() && text::EqualsNoCaseAZ(std::u16string_view(path).substr(0, prefix.size()), prefix);
+  return path.size() >= prefix.size() &&
+         text::EqualsNoCaseAZ(std::u16string_view(path).substr(0, prefix.size()), prefix);
 }
 
 struct Counts {

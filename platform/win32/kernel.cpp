@@ -102,9 +102,7 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
 
 BOOL FindClose(HANDLE find) { return ::FindClose(find); }
 
-BOOL GetVersionExW(OSVERSIONINFOW* info) {
-  return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
-}
+BOOL GetVersionExW(OSVERSIONINFOW* info) { return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info)); }
 
 // Looked up at run time: Windows 2000 and 32-bit Windows do not have them.
 BOOL Wow64DisableWow64FsRedirection(void** oldValue) {

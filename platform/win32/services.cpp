@@ -27,7 +27,6 @@ namespace {
 const wchar_t* W(const WCHAR* s) { return reinterpret_cast<const wchar_t*>(s); }
 wchar_t* W(WCHAR* s) { return reinterpret_cast<wchar_t*>(s); }
 
-
 static_assert(sizeof(os::INFCONTEXT) == sizeof(::INFCONTEXT), "INFCONTEXT layout");
 static_assert(sizeof(os::SHELLEXECUTEINFOW) == sizeof(::SHELLEXECUTEINFOW), "SHELLEXECUTEINFOW layout");
 
@@ -58,8 +57,8 @@ LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, REGSAM desired,
 LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size) {
   ::DWORD t = 0;
   ::DWORD s = size ? *size : 0;
-  LONG r = ::RegQueryValueExW(Real(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved), type ? &t : nullptr,
-                              data, size ? &s : nullptr);
+  LONG r = ::RegQueryValueExW(Real(key), W(valueName), reinterpret_cast<::LPDWORD>(reserved), type ? &t : nullptr, data,
+                              size ? &s : nullptr);
   if (type) *type = t;
   if (size) *size = s;
   return r;
@@ -75,11 +74,11 @@ BOOL SetupFindFirstLineW(HINF inf, const WCHAR* section, const WCHAR* key, INFCO
   return ::SetupFindFirstLineW(inf, W(section), W(key), reinterpret_cast<::INFCONTEXT*>(context));
 }
 
-BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer,
-                       DWORD size, DWORD* required) {
+BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer, DWORD size,
+                       DWORD* required) {
   ::DWORD req = 0;
-  BOOL ok = ::SetupGetLineTextW(reinterpret_cast<::INFCONTEXT*>(context), inf, W(section), W(key), W(buffer), size,
-                                &req);
+  BOOL ok =
+      ::SetupGetLineTextW(reinterpret_cast<::INFCONTEXT*>(context), inf, W(section), W(key), W(buffer), size, &req);
   if (required) *required = req;
   return ok;
 }

@@ -73,7 +73,8 @@ class CliMachineTest : public ::testing::Test {
     const std::u16string key = u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device";
     s.WritePe(s.DriversDir() + u"ELXSTOR.sys", version);
     s.WritePe(s.MarkerDir() + u"Vardane.exe", FileVersion(1, 0, 2, 4));
-    s.SetString(key, u"DriverParameter", std::u16string(u"QueueDepth=") + queueDepth + u";LinkTimeOut=40;NodeTimeOut=10");
+    s.SetString(key, u"DriverParameter",
+                std::u16string(u"QueueDepth=") + queueDepth + u";LinkTimeOut=40;NodeTimeOut=10");
     s.SetDword(key, u"NumFcpContext", 1024);
     s.WriteText(s.WindowsDir() + u"\\inf\\oem4.inf", "[Version]\r\nCatalogFile=elxstor.cat\r\n");
     s.Apply();
@@ -120,7 +121,8 @@ TEST_F(CliMachineTest, OneParameterAndOneDriverVersionAreTheOnlyRows) {
             std::string::npos)
       << text.out;
 
-  const ProgramRun json = Quillon("diff --json " + Quote(WriteReport(before, "before")) + " " + Quote(after.HostRoot()));
+  const ProgramRun json =
+      Quillon("diff --json " + Quote(WriteReport(before, "before")) + " " + Quote(after.HostRoot()));
   EXPECT_EQ(json.status, 1);
   const nlohmann::json result = nlohmann::json::parse(json.out);
   ASSERT_EQ(result["differences"].size(), 2u);
@@ -157,15 +159,17 @@ TEST_F(CliMachineTest, DamagedReportIsReadAsFarAsItGoes) {
 
 TEST_F(CliMachineTest, ErrorsExitWithTwo) {
   const std::string missing = Quote((work_ / "missing.log").string());
-  const std::string cases[] = {"read-report " + missing, "read-report",  "read-report a b",
-                               "diff " + missing + " " + missing, "diff onlyone", "diff root:" + missing + " " + missing};
+  const std::string cases[] = {"read-report " + missing, "read-report",
+                               "read-report a b",        "diff " + missing + " " + missing,
+                               "diff onlyone",           "diff root:" + missing + " " + missing};
   for (const std::string& args : cases) {
     const ProgramRun run = Quillon(args);
     EXPECT_EQ(run.status, 2) << args;
     EXPECT_FALSE(run.err.empty()) << args;
   }
   std::ofstream(work_ / "bad.json") << "{\"schema_version\": \"2.0\"}";
-  EXPECT_EQ(Quillon("diff " + Quote((work_ / "bad.json").string()) + " " + Quote((work_ / "bad.json").string())).status, 2);
+  EXPECT_EQ(Quillon("diff " + Quote((work_ / "bad.json").string()) + " " + Quote((work_ / "bad.json").string())).status,
+            2);
   std::ofstream(work_ / "deep.json") << std::string(100000, '[');
   const ProgramRun deep = Quillon("diff json:" + Quote((work_ / "deep.json").string()) + " x");
   EXPECT_EQ(deep.status, 2);

@@ -67,9 +67,8 @@ class CliReportTest : public ::testing::Test {
   // goes to `out` when given.
   RunResult Run(const std::string& args, const std::string& out = "") {
     s.Apply();
-    std::string command = Quote(program_) + " --root " + Quote(s.HostRoot()) + " --output " +
-                          Quote(output_.string()) + " " + args + " >" +
-                          Quote(out.empty() ? (work_ / "stdout").string() : out) + " 2>" +
+    std::string command = Quote(program_) + " --root " + Quote(s.HostRoot()) + " --output " + Quote(output_.string()) +
+                          " " + args + " >" + Quote(out.empty() ? (work_ / "stdout").string() : out) + " 2>" +
                           Quote((work_ / "stderr").string());
     RunResult result;
     int raw = std::system(command.c_str());
@@ -99,14 +98,16 @@ TEST_F(CliReportTest, WritesTheReportBelowTheOutputFolder) {
   ASSERT_EQ(bytes.size() % 2, 0u);
   std::u16string units;
   for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    units +=
+        static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
   }
   std::string report = text::ToUtf8(units);
   const std::string stars(104, '*');
   // Date and time come from the clock: checked by their shape.
-  std::regex header("^" + std::string(104, '.') +
-                    "\r\nVexa HalvornDate:  [0-9]{1,2}/[0-9]{1,2}/[0-9]{4} \r\nTime:  [0-9]{1,2}:[ 0-9][0-9]:[ 0-9][0-9]\r\n" +
-                    std::string(104, '.') + "\r\n");
+  std::regex header(
+      "^" + std::string(104, '.') +
+      "\r\nVexa HalvornDate:  [0-9]{1,2}/[0-9]{1,2}/[0-9]{4} \r\nTime:  [0-9]{1,2}:[ 0-9][0-9]:[ 0-9][0-9]\r\n" +
+      std::string(104, '.') + "\r\n");
   EXPECT_EQ(report.substr(0, 104), stars);
   EXPECT_TRUE(std::regex_search(report, header)) << report.substr(0, 300);
   EXPECT_NE(report.find("\r\n* OVRA Section *\r\n"), std::string::npos);

@@ -26,8 +26,8 @@ constexpr os::DWORD kReadWrite = os::GENERIC_READ | os::GENERIC_WRITE;
 
 os::HANDLE Open(const char16_t* path, os::DWORD access, os::DWORD disposition, os::DWORD flags = 0) {
   os::SetLastError(kSentinel);
-  return os::CreateFileW(path, access, os::FILE_SHARE_WRITE, nullptr, disposition,
-                         flags | os::FILE_ATTRIBUTE_NORMAL, nullptr);
+  return os::CreateFileW(path, access, os::FILE_SHARE_WRITE, nullptr, disposition, flags | os::FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
 }
 
 bool Write(os::HANDLE h, const std::string& bytes, os::DWORD* written) {
@@ -300,12 +300,16 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
   }
   ~ScopedEnv() {
-    if (old_) setenv(name_.c_str(), old_->c_str(), 1);
-    else unsetenv(name_.c_str());
+    if (old_)
+      setenv(name_.c_str(), old_->c_str(), 1);
+    else
+      unsetenv(name_.c_str());
   }
 
  private:

@@ -45,8 +45,8 @@ using Names = std::vector<std::string>;
 class FindFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"oem2.inf", "oem10.inf", "OEM1.INF", "oem.inf", "oem3.pnf", "oem4.inf.bak",
-                             "oem5.x.inf", "_oem.inf", "boem.inf", "Oem\xC3\x9C.inf"})
+    for (const char* name : {"oem2.inf", "oem10.inf", "OEM1.INF", "oem.inf", "oem3.pnf", "oem4.inf.bak", "oem5.x.inf",
+                             "_oem.inf", "boem.inf", "Oem\xC3\x9C.inf"})
       TempImage::Write(Inf() / name, "x");
     ASSERT_TRUE(image_.Configure());
   }
@@ -73,8 +73,8 @@ TEST_F(FindFilesTest, WildcardsFollowWindowsRules) {
       {u"C:\\WINDOWS\\inf\\oem1*", {"OEM1.INF", "oem10.inf"}},
       {u"C:\\WINDOWS\\inf\\oem4.inf.*", {"oem4.inf.bak"}},
       {u"C:\\WINDOWS\\inf\\OEM2.INF", {"oem2.inf"}},
-      {u"C:\\WINDOWS\\inf\\oem*.?nf", {"oem.inf", "OEM1.INF", "oem10.inf", "oem2.inf", "oem3.pnf", "oem5.x.inf",
-                                       "Oem\xC3\x9C.inf"}},
+      {u"C:\\WINDOWS\\inf\\oem*.?nf",
+       {"oem.inf", "OEM1.INF", "oem10.inf", "oem2.inf", "oem3.pnf", "oem5.x.inf", "Oem\xC3\x9C.inf"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(text::ToUtf8(c.pattern));

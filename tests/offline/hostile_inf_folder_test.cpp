@@ -51,18 +51,21 @@ TEST(HostileInfFolderTest, RealCopiesAreFoundAmongHostileOnes) {
        [](const fs::path& inf) {
          // Names of one empty file: a folder entry each, no new inode (quick to make on any file system).
          TempImage::Write(inf / "oem1000.inf", "");
-         for (int i = 1001; i < 21500; ++i) fs::create_hard_link(inf / "oem1000.inf", inf / ("oem" + std::to_string(i) + ".inf"));
+         for (int i = 1001; i < 21500; ++i)
+           fs::create_hard_link(inf / "oem1000.inf", inf / ("oem" + std::to_string(i) + ".inf"));
          TempImage::Write(inf / "oem1.inf", kCatalog);
          TempImage::Write(inf / "oem999.inf", kCatalog);
        },
-       {u"oem1.", u"oem999."}, 1},
+       {u"oem1.", u"oem999."},
+       1},
       {"sparse INFs: 1 MB, and one past the largest size read",
        [](const fs::path& inf) {
          Sparse(inf / "oem2.inf", off_t{1} << 20);
          Sparse(inf / "oem3.inf", static_cast<off_t>(offline::kInfMaxBytes) + 1);
          TempImage::Write(inf / "oem4.inf", kCatalog);
        },
-       {u"oem4."}, 3},
+       {u"oem4."},
+       3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

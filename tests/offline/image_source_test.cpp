@@ -22,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using offline_test::MakeNtfs;
-using offline_test::Shell;
 using offline_test::SetReparse;
+using offline_test::Shell;
 using offline_test::TempImage;
 
 struct Found {
@@ -132,13 +132,17 @@ TEST_F(ImageSourceTest, NamesCompareThroughTheVolumesUpperCaseTable) {
   fs::rename(Win(), tree_.Root() / "windows");
   const fs::path drivers = tree_.Root() / "windows/system32/Drivers";
   fs::rename(drivers / "elxstor.sys", drivers / "ELXSTOR.SYS");
-  TempImage::Write(tree_.Root() / "windows/inf/\xC3\x9C" "ber.inf", "umlaut");  // "Über.inf"
+  TempImage::Write(tree_.Root() /
+                       "windows/inf/\xC3\x9C"
+                       "ber.inf",
+                   "umlaut");  // "Über.inf"
   MakeImage();
   ASSERT_TRUE(UseImage());
   EXPECT_EQ(offline::CurrentMachine().systemDirectory, u"C:\\windows\\system32");
   EXPECT_EQ(Read(u"C:\\WINDOWS\\SYSTEM32\\drivers\\elxstor.sys"), "driver bytes");
   EXPECT_EQ(Read(u"C:\\Windows\\Inf\\\u00FCBER.INF"), "umlaut");  // beyond a-z, as NTFS compares
-  EXPECT_EQ(Names(u"C:\\WINDOWS\\inf\\\u00FC*"), (std::vector<std::string>{"\xC3\x9C" "ber.inf"}));
+  EXPECT_EQ(Names(u"C:\\WINDOWS\\inf\\\u00FC*"), (std::vector<std::string>{"\xC3\x9C"
+                                                                           "ber.inf"}));
 }
 
 TEST_F(ImageSourceTest, JunctionsAndSymbolicLinksStayOnTheVolume) {

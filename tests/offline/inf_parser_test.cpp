@@ -133,8 +133,8 @@ TEST(InfParser, HostileFilesEndWithTheirAnswer) {
   } cases[] = {
       {"20,000 sections, their strings at the end", manySections + manyStrings, u"s19999", u"K", 6, u"v19999"},
       {"20,000 headers of one section in two cases", merged, u"a", u"K19999", 1, u"x"},
-      {"20,000 equal string keys: the first counts", kVersion + "[S]\r\nK=%a%\r\n[Strings]\r\n" + repeat("a=1\r\n", 20000),
-       u"S", u"K", 1, u"1"},
+      {"20,000 equal string keys: the first counts",
+       kVersion + "[S]\r\nK=%a%\r\n[Strings]\r\n" + repeat("a=1\r\n", 20000), u"S", u"K", 1, u"1"},
       {"2,000 fields full of %a%, each cut at 4,096",
        kVersion + "[S]\r\nK=" + repeat(percentField + ",", 1999) + percentField + "\r\n[Strings]\r\na=" + a + "\r\n",
        u"S", u"K", 2000 * offline::kInfMaxFieldChars + 1999, u"aaaa"},
@@ -142,8 +142,8 @@ TEST(InfParser, HostileFilesEndWithTheirAnswer) {
        offline::kInfMaxFieldChars, u"vvv"},
       {"1 MB of backslashes before a letter", kVersion + "[S]\r\nK=" + std::string(1u << 20, '\\') + "x\r\n", u"S",
        u"K", offline::kInfMaxFieldChars, u"\\\\\\"},
-      {"1 MB of backslashes to the end of the line", kVersion + "[S]\r\nK=a" + std::string(1u << 20, '\\') + "\r\nb\r\n",
-       u"S", u"K", 2, u"ab"},
+      {"1 MB of backslashes to the end of the line",
+       kVersion + "[S]\r\nK=a" + std::string(1u << 20, '\\') + "\r\nb\r\n", u"S", u"K", 2, u"ab"},
       {"200,000 unclosed percent signs", kVersion + "[S]\r\nK=" + std::string(200000, '%') + "a\r\n", u"S", u"K",
        offline::kInfMaxFieldChars / 2, u"%%%"},  // the raw field is cut first, then %% is %
       {"a string that names itself", kVersion + "[S]\r\nK=%loop%\r\n[Strings]\r\nloop=%loop%\r\n", u"S", u"K", 6,
@@ -178,8 +178,7 @@ TEST(InfParser, HostileFilesRefusedAtTheirLimits) {
        static_cast<unsigned>(offline::kInfMaxLines + 1)},
       {"more fields in the file than the limit", tooManyFields, InfError::kTooManyFields,
        static_cast<unsigned>(2 + 2 * linesNeeded)},
-      {"4 MB of NUL bytes: no section, so no signature", std::string(4u << 20, '\0'),
-       InfError::kWrongStyle, 0},
+      {"4 MB of NUL bytes: no section, so no signature", std::string(4u << 20, '\0'), InfError::kWrongStyle, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -113,8 +113,8 @@ TEST(PathMapTest, OutputFolderShadowsTheImageAndReceivesWrites) {
   // Reads see the image until the program writes the file below the output folder.
   EXPECT_EQ(offline::MapExisting(u"C:\\Halvorn\\Version\\SysInfo.log"),
             Canonical(image.Root() / "Halvorn" / "Version" / "SysInfo.log"));
-  os::HANDLE h = os::CreateFileW(u"C:\\HALVORN\\VERSION\\SysInfo.log", os::GENERIC_WRITE, 0, nullptr,
-                                 os::CREATE_ALWAYS, os::FILE_ATTRIBUTE_NORMAL, nullptr);
+  os::HANDLE h = os::CreateFileW(u"C:\\HALVORN\\VERSION\\SysInfo.log", os::GENERIC_WRITE, 0, nullptr, os::CREATE_ALWAYS,
+                                 os::FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(h, os::INVALID_HANDLE_VALUE);
   os::DWORD written = 0;
   EXPECT_TRUE(os::WriteFile(h, "output", 6, &written, nullptr));

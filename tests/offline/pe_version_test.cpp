@@ -41,8 +41,9 @@ struct HeaderOffsets {
     optionalHeader = fileHeader + pe::file_header::kSize;
     sectionTable = optionalHeader + Get16(image, fileHeader + pe::file_header::kSizeOfOptionalHeader);
     const bool pe64 = Get16(image, optionalHeader) == pe::optional_header::kMagicPe32Plus;
-    resourceDirectory = optionalHeader + pe::optional_header::DataDirectory(pe::optional_header::NumberOfRvaAndSizes(pe64),
-                                                                            pe::optional_header::kResourceDirectoryIndex);
+    resourceDirectory =
+        optionalHeader + pe::optional_header::DataDirectory(pe::optional_header::NumberOfRvaAndSizes(pe64),
+                                                            pe::optional_header::kResourceDirectoryIndex);
   }
 };
 
@@ -85,7 +86,9 @@ struct RsrcWriter {
 constexpr std::size_t kTypes = 0;
 constexpr std::size_t kNames = rs::kDirectorySize + rs::kEntrySize;
 constexpr std::size_t kLanguages = 2 * kNames;
-constexpr std::size_t DataEntries(std::size_t languages) { return kLanguages + rs::kDirectorySize + rs::kEntrySize * languages; }
+constexpr std::size_t DataEntries(std::size_t languages) {
+  return kLanguages + rs::kDirectorySize + rs::kEntrySize * languages;
+}
 
 // types -> RT_VERSION -> name 1 -> one entry per language, each with its block.
 Bytes MultiLanguageSection(const std::vector<std::pair<std::uint16_t, Bytes>>& langs) {
@@ -188,17 +191,17 @@ TEST(PeVersion, FilesWithoutAVersionResource) {
 TEST(PeVersion, LanguageChoice) {
   using L = std::vector<std::uint16_t>;
   EXPECT_FALSE(offline::ChooseLanguage(L{}, 0x0409));
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x0409, 0x0000}, 0x0409), 2u);    // neutral first
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x040C, 0x0409}, 0x040C), 1u);    // then the preferred one
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x0409, 0x0000}, 0x0409), 2u);  // neutral first
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x040C, 0x0409}, 0x040C), 1u);  // then the preferred one
   EXPECT_EQ(offline::ChooseLanguage(L{0x0409, 0x0807, 0x0007}, 0x0807), 1u);
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0409, 0x0007, 0x0407}, 0x0807), 1u);    // its neutral sublanguage
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0409, 0x0407}, 0x0807), 1u);            // its default sublanguage
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x0409}, 0x040C), 1u);            // US English
-  EXPECT_EQ(offline::ChooseLanguage(L{0x0411, 0x0407}, 0x040C), 0u);            // else the first
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0409, 0x0007, 0x0407}, 0x0807), 1u);  // its neutral sublanguage
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0409, 0x0407}, 0x0807), 1u);          // its default sublanguage
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0407, 0x0409}, 0x040C), 1u);          // US English
+  EXPECT_EQ(offline::ChooseLanguage(L{0x0411, 0x0407}, 0x040C), 0u);          // else the first
 
   // The same rule on a file with three languages, each with its own version.
-  const Bytes file = WithResourceSection(
-      MultiLanguageSection({{0x0407, BlockFor(0x0407, 7)}, {0x0409, BlockFor(0x0409, 9)}, {0x040C, BlockFor(0x040C, 12)}}));
+  const Bytes file = WithResourceSection(MultiLanguageSection(
+      {{0x0407, BlockFor(0x0407, 7)}, {0x0409, BlockFor(0x0409, 9)}, {0x040C, BlockFor(0x040C, 12)}}));
   auto major = [&](std::uint16_t preferred) {
     const auto r = offline::FindVersionResource(View(file), preferred);
     return r ? Fixed(r->bytes)->dwFileVersionMS >> 16 : 0u;
@@ -368,8 +371,10 @@ TEST(PeVersion, HostileSixteenBitFiles) {
     const char* name;
     std::size_t at;
     std::uint16_t value;
-  } damage[] = {{"root longer than the block", 0, 0xFFFF}, {"root shorter than its key", 0, 6},
-                {"first child longer than the root", 0x5C, 0xFFF0}, {"value longer than its node", 2, 0xFFFF}};
+  } damage[] = {{"root longer than the block", 0, 0xFFFF},
+                {"root shorter than its key", 0, 6},
+                {"first child longer than the root", 0x5C, 0xFFF0},
+                {"value longer than its node", 2, 0xFFFF}};
   for (const auto& d : damage) {
     Bytes b = block;
     Put16(b, d.at, d.value);
@@ -417,4 +422,3 @@ TEST(PeVersion, LargeFilesAreReadOnlyWhereTheResourceIs) {
 }
 
 }  // namespace
-

@@ -186,8 +186,8 @@ TEST(RegExport, LinesReachTheSinkInFileOrder) {
                                "  00,00\r\n"
                                "[HKEY_LOCAL_MACHINE]\r\n"),
                           r);
-  const std::vector<std::string> expected = {"key \\SOFTWARE\\A", "value s 1 6", "value  4 4", "delete \\SOFTWARE\\C",
-                                             "remove gone",          "no key",      "value m 7 4", "key "};
+  const std::vector<std::string> expected = {"key \\SOFTWARE\\A", "value s 1 6", "value  4 4",  "delete \\SOFTWARE\\C",
+                                             "remove gone",       "no key",      "value m 7 4", "key "};
   EXPECT_EQ(r.events, expected);
   ASSERT_EQ(r.problems.size(), 2u);
   EXPECT_EQ(r.problems[0], std::make_pair(std::size_t{4}, offline::RegLineError::kMalformedKeyLine));
@@ -199,13 +199,13 @@ TEST(RegExport, BrokenLinesAreReportedAndSkipped) {
   std::string path = files.Write("bad.reg", Ansi("REGEDIT4\r\n"
                                                  "\r\n"
                                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\r\n"
-                                                 "\"x\"=dword:123456789\r\n"       // 4: too many digits
+                                                 "\"x\"=dword:123456789\r\n"  // 4: too many digits
                                                  "\"ok\"=\"fine\"\r\n"
-                                                 "\"open=\"no end\r\n"             // 6
+                                                 "\"open=\"no end\r\n"                // 6
                                                  "[HKEY_CURRENT_USER\\Software]\r\n"  // 7: ignored
                                                  "\"user\"=\"u\"\r\n"
                                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\r\n"  // 9
-                                                 "\"hex\"=hex:01,zz\r\n"           // 10
+                                                 "\"hex\"=hex:01,zz\r\n"                 // 10
                                                  "\"more\"=hex(7):41,00,\\\r\n"
                                                  "  00,00\r\n"));
   std::string warnings;
@@ -221,7 +221,8 @@ TEST(RegExport, BrokenLinesAreReportedAndSkipped) {
   // after the broken key line the values have no key to go to
   EXPECT_FALSE(Query(u"SOFTWARE\\A", u"more", &d));
 
-  path = files.Write("cont.reg", Ansi("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"more\"=hex(7):41,00,\\\n  00,00\n"));
+  path =
+      files.Write("cont.reg", Ansi("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"more\"=hex(7):41,00,\\\n  00,00\n"));
   warnings.clear();
   offline::LoadRegistryFiles(std::nullopt, std::nullopt, {path}, &warnings);
   EXPECT_EQ(warnings, "");
@@ -232,14 +233,16 @@ TEST(RegExport, BrokenLinesAreReportedAndSkipped) {
 
 TEST(RegExport, DeletionsAndLaterFilesApplyInOrder) {
   ExportFiles files;
-  std::u16string first = u"Windows Registry Editor Version 5.00\r\n\r\n"
-                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n"
-                         u"\"Start\"=dword:00000001\r\n\"Gone\"=\"x\"\r\n"
-                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\b\\sub]\r\n"
-                         u"[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000003\r\n";
-  std::u16string second = u"Windows Registry Editor Version 5.00\r\n"
-                          u"[-HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\B]\r\n"
-                          u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n\"gone\"=-\r\n";
+  std::u16string first =
+      u"Windows Registry Editor Version 5.00\r\n\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n"
+      u"\"Start\"=dword:00000001\r\n\"Gone\"=\"x\"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\b\\sub]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000003\r\n";
+  std::u16string second =
+      u"Windows Registry Editor Version 5.00\r\n"
+      u"[-HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\B]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n\"gone\"=-\r\n";
   std::string warnings;
   offline::LoadRegistryFiles(std::nullopt, std::nullopt,
                              {files.Write("1.reg", Utf16(first, true)), files.Write("2.reg", Utf16(second, false))},
@@ -249,9 +252,9 @@ TEST(RegExport, DeletionsAndLaterFilesApplyInOrder) {
   EXPECT_TRUE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Start", &d));
   EXPECT_FALSE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Gone", &d));
   os::HKEY h = nullptr;
-  EXPECT_EQ(os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\b\\sub", 0,
-                              os::KEY_READ, &h),
-            static_cast<os::LONG>(os::ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(
+      os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\b\\sub", 0, os::KEY_READ, &h),
+      static_cast<os::LONG>(os::ERROR_FILE_NOT_FOUND));
 }
 
 TEST(RegExport, AnsiExportDecodesWindows1252) {
@@ -259,7 +262,8 @@ TEST(RegExport, AnsiExportDecodesWindows1252) {
   std::string warnings;
   offline::LoadRegistryFiles(
       std::nullopt, std::nullopt,
-      {files.Write("a.reg", Ansi("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"n\"=\"\x80 \x9c \xe9 \\\\ \\\"\"\r\n"))},
+      {files.Write("a.reg",
+                   Ansi("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"n\"=\"\x80 \x9c \xe9 \\\\ \\\"\"\r\n"))},
       &warnings);
   Bytes d;
   ASSERT_TRUE(Query(u"SOFTWARE\\k", u"N", &d)) << warnings;
@@ -289,17 +293,37 @@ TEST(RegExport, HostileExportsStayWithinBounds) {
     std::vector<E> problems;  // the first few, in order
     std::size_t problemCount;
   } cases[] = {
-      {"300,000 levels", deep + u"]\r\n\"v\"=dword:1\r\n[HKLM\\SOFTWARE\\b]\r\n\"w\"=dword:2\r\n", u"SOFTWARE\\b", 0, 1,
-       {E::kKeyTooDeep}, 1},
+      {"300,000 levels",
+       deep + u"]\r\n\"v\"=dword:1\r\n[HKLM\\SOFTWARE\\b]\r\n\"w\"=dword:2\r\n",
+       u"SOFTWARE\\b",
+       0,
+       1,
+       {E::kKeyTooDeep},
+       1},
       {"50,000 sibling keys", many(50000, u"[HKLM\\SOFTWARE\\k", u"]"), u"SOFTWARE", 50000, 0, {}, 0},
-      {"50,000 values", u"[HKLM\\SOFTWARE\\v]\r\n" + many(50000, u"\"n", u"\"=dword:1"), u"SOFTWARE\\v", 0, 50000, {}, 0},
+      {"50,000 values",
+       u"[HKLM\\SOFTWARE\\v]\r\n" + many(50000, u"\"n", u"\"=dword:1"),
+       u"SOFTWARE\\v",
+       0,
+       50000,
+       {},
+       0},
       {"50,000 junk lines", many(50000, u"junk", u""), nullptr, 0, 0, {E::kUnrecognisedLine}, 50000},
-      {"a line over 4 Mi characters", u"[HKLM\\SOFTWARE\\x]\r\n\"v\"=\"" + std::u16string((4 << 20) + 1, u'x') + u"\"\r\n\"w\"=dword:1\r\n",
-       u"SOFTWARE\\x", 0, 1, {E::kLineTooLong}, 1},
+      {"a line over 4 Mi characters",
+       u"[HKLM\\SOFTWARE\\x]\r\n\"v\"=\"" + std::u16string((4 << 20) + 1, u'x') + u"\"\r\n\"w\"=dword:1\r\n",
+       u"SOFTWARE\\x",
+       0,
+       1,
+       {E::kLineTooLong},
+       1},
       {"names over Windows' limits",
-       u"[HKLM\\SOFTWARE\\" + std::u16string(256, u'k') + u"]\r\n[HKLM\\SOFTWARE\\y]\r\n\"" + std::u16string(16384, u'v') +
-           u"\"=dword:1\r\n\"big\"=hex:" + hex + u"00\r\n\"ok\"=dword:1\r\n",
-       u"SOFTWARE\\y", 0, 1, {E::kKeyNameTooLong, E::kValueNameTooLong, E::kValueTooLarge}, 3},
+       u"[HKLM\\SOFTWARE\\" + std::u16string(256, u'k') + u"]\r\n[HKLM\\SOFTWARE\\y]\r\n\"" +
+           std::u16string(16384, u'v') + u"\"=dword:1\r\n\"big\"=hex:" + hex + u"00\r\n\"ok\"=dword:1\r\n",
+       u"SOFTWARE\\y",
+       0,
+       1,
+       {E::kKeyNameTooLong, E::kValueNameTooLong, E::kValueTooLarge},
+       3},
   };
   for (const auto& c : cases) {
     offline::RegTreeKey root;
@@ -309,7 +333,8 @@ TEST(RegExport, HostileExportsStayWithinBounds) {
     std::size_t at = 0;
     for (E reason : c.problems) {
       at = warnings.find(offline::Describe(reason), at);
-      EXPECT_NE(at, std::string::npos) << c.name << ": " << offline::Describe(reason) << "\n" << warnings.substr(0, 2000);
+      EXPECT_NE(at, std::string::npos) << c.name << ": " << offline::Describe(reason) << "\n"
+                                       << warnings.substr(0, 2000);
     }
     const auto lines = static_cast<std::size_t>(std::count(warnings.begin(), warnings.end(), '\n'));
     EXPECT_EQ(lines, std::min(c.problemCount, offline::kShownRegProblems) + (c.problemCount > 10 ? 1 : 0)) << c.name;

@@ -59,7 +59,7 @@ TEST(OfflineRegistry, QueriesFollowWindowsBufferRules) {
   const char16_t* svc = u"SYSTEM\\CurrentControlSet\\Services\\elxstor";
   c.SetString(svc, u"ImagePath", Long(260));
   c.SetDword(svc, u"Start", 3);
-  c.SetValue(svc, u"Raw", tools::RegValue{1, {'a', 0, 'b', 0}});      // REG_SZ without terminator
+  c.SetValue(svc, u"Raw", tools::RegValue{1, {'a', 0, 'b', 0}});         // REG_SZ without terminator
   c.SetValue(svc, u"Blob", tools::RegValue{3, {'h', 0, 'i', 0, 0, 0}});  // binary that reads as text
   HiveImage image;
   image.Load(c, 1);
@@ -77,7 +77,8 @@ TEST(OfflineRegistry, QueriesFollowWindowsBufferRules) {
             static_cast<os::LONG>(os::ERROR_MORE_DATA));
   EXPECT_EQ(size, 522u);
   size = 600;
-  EXPECT_EQ(os::RegQueryValueExW(key.h, u"ImagePath", nullptr, nullptr, reinterpret_cast<os::BYTE*>(buf.data()), &size), 0);
+  EXPECT_EQ(os::RegQueryValueExW(key.h, u"ImagePath", nullptr, nullptr, reinterpret_cast<os::BYTE*>(buf.data()), &size),
+            0);
   EXPECT_EQ(size, 522u);
   EXPECT_EQ(std::u16string(buf.data()), Long(260));
 
@@ -152,15 +153,16 @@ TEST(OfflineRegistry, OsVersionFromSoftwareHive) {
 
 TEST(OfflineRegistry, TruncatedOrDirtyHivesReadWithoutCrashing) {
   tools::RegistryContent c;
-  for (int i = 0; i < 40; ++i) c.SetString(u"SYSTEM\\CurrentControlSet\\Services\\s" + std::u16string(1, u'A' + i % 26) + u"x",
-                                           u"ImagePath", Long(100 + i));
+  for (int i = 0; i < 40; ++i)
+    c.SetString(u"SYSTEM\\CurrentControlSet\\Services\\s" + std::u16string(1, u'A' + i % 26) + u"x", u"ImagePath",
+                Long(100 + i));
   HiveImage image;
   image.Load(c, 1);
   std::ifstream in(image.System(), std::ios::binary);
   std::vector<char> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_GT(whole.size(), 8192u);
-  for (std::size_t cut : {std::size_t{0}, std::size_t{100}, std::size_t{4096}, std::size_t{4200}, whole.size() / 2,
-                          whole.size() - 1}) {
+  for (std::size_t cut :
+       {std::size_t{0}, std::size_t{100}, std::size_t{4096}, std::size_t{4200}, whole.size() / 2, whole.size() - 1}) {
     {
       std::ofstream out(image.System(), std::ios::binary | std::ios::trunc);
       out.write(whole.data(), static_cast<std::streamsize>(cut));

@@ -62,7 +62,8 @@ Key F(unsigned n) { return Key{KeyCode::Function, n}; }
 // A page that notes when its initialisation runs.
 class NotingPage : public ui::CPropertyPage {
  public:
-  NotingPage(int templateId, std::vector<int>* log) : ui::CPropertyPage(*pages::FindPageTemplate(templateId)), log_(log) {}
+  NotingPage(int templateId, std::vector<int>* log)
+      : ui::CPropertyPage(*pages::FindPageTemplate(templateId)), log_(log) {}
 
  protected:
   bool OnInitDialog() override {
@@ -116,8 +117,8 @@ TEST(TerminalSheet, OnlyOkIsLeftAndItSitsInTheMiddleOnEveryScreenSize) {
     // one column right of the exact middle, the width of the left frame.
     const long okMiddle2 = 2 * okLeft + 12;
     const long sheetMiddle2 = sheetLeft + sheetRight + 1;
-    EXPECT_EQ(okMiddle2 - sheetMiddle2, 2) << "OK from " << okLeft << " in a sheet from " << sheetLeft << " to "
-                                           << sheetRight;
+    EXPECT_EQ(okMiddle2 - sheetMiddle2, 2)
+        << "OK from " << okLeft << " in a sheet from " << sheetLeft << " to " << sheetRight;
     long pageBottom = -1;
     ColumnOf(screen, "Korvane Version:", &pageBottom);
     EXPECT_GT(okRow, pageBottom) << "OK is not under the page";
@@ -126,8 +127,8 @@ TEST(TerminalSheet, OnlyOkIsLeftAndItSitsInTheMiddleOnEveryScreenSize) {
 
 TEST(TerminalSheet, TabsGoRoundInAddOrderAndEachPageStartsOnceWhenFirstShown) {
   ScriptedDisplay display(80, 24,
-                          {K(KeyCode::Right), K(KeyCode::Tab), K(KeyCode::Right), K(KeyCode::Left),
-                           K(KeyCode::BackTab), K(KeyCode::Escape)});
+                          {K(KeyCode::Right), K(KeyCode::Tab), K(KeyCode::Right), K(KeyCode::Left), K(KeyCode::BackTab),
+                           K(KeyCode::Escape)});
   std::vector<int> log;
   NotingPage zol(130, &log), misc(136, &log), elx(132, &log);
   CDriverPropSheet sheet(u"Driver Information", nullptr, 0);
@@ -137,8 +138,8 @@ TEST(TerminalSheet, TabsGoRoundInAddOrderAndEachPageStartsOnceWhenFirstShown) {
   EXPECT_EQ(sheet.DoModal(), ui::kIdCancel);
 
   EXPECT_EQ(log, (std::vector<int>{130, 132, 136}));
-  const char* selected[] = {"[Zolvanta Driver]", "[Emulex StorPort]", "[Miscellaneous]", "[Zolvanta Driver]",
-                            "[Miscellaneous]", "[Emulex StorPort]"};
+  const char* selected[] = {"[Zolvanta Driver]", "[Emulex StorPort]", "[Miscellaneous]",
+                            "[Zolvanta Driver]", "[Miscellaneous]",   "[Emulex StorPort]"};
   ASSERT_EQ(display.screens.size(), 6u);
   for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(display.Shows(i, selected[i])) << "screen " << i;
   // The page shows the text its data exchange put into its control, at its place.
@@ -181,8 +182,7 @@ class QuestionFirstDialog : public ui::CDialog {
 TEST(TerminalDialog, NotDrawnBeforeItsInitialisationAndAnsweringKeys) {
   // Esc cannot answer YES/NO; 'n' does. Then F2 is the system menu's entry,
   // Tab moves to NO and Enter presses it.
-  ScriptedDisplay display(80, 24,
-                          {K(KeyCode::Escape), Char(U'n'), F(2), K(KeyCode::Tab), K(KeyCode::Enter)});
+  ScriptedDisplay display(80, 24, {K(KeyCode::Escape), Char(U'n'), F(2), K(KeyCode::Tab), K(KeyCode::Enter)});
   QuestionFirstDialog dialog;
   EXPECT_EQ(dialog.DoModal(), ui::kIdCancel);
   EXPECT_EQ(dialog.answer, ui::kIdNo);

@@ -52,8 +52,8 @@ TEST(VersionBlock, PathRules) {
   EXPECT_EQ(Text(block, u"\\\\StringFileInfo\\\\040904B0\\CompanyName\\"), u"Halvorn Storage");
   EXPECT_EQ(Text(block, u"StringFileInfo\\040904B0\\CompanyName"), u"Halvorn Storage");
   for (const char16_t* missing : {u"\\StringFileInfo\\040904B0\\CompanyNam",  // exact length
-                                  u"\\StringFileInfo\\040904B0\\CompanyNameX", u"\\StringFileInfo\\040904B0\\ProductName",
-                                  u"\\StringFileInfo\\0409\\CompanyName"}) {
+                                  u"\\StringFileInfo\\040904B0\\CompanyNameX",
+                                  u"\\StringFileInfo\\040904B0\\ProductName", u"\\StringFileInfo\\0409\\CompanyName"}) {
     EXPECT_FALSE(Text(block, missing));
     EXPECT_EQ(Rejection(block, missing), VersionQueryError::kNotFound);
   }
@@ -91,10 +91,12 @@ TEST(VersionBlock, DamagedBlocksSayWhy) {
     VersionQueryError reason;
   } cases[] = {
       {"root wLength 0", [](Bytes& b) { Put16(b, vn::kLength, 0); }, u"\\", VersionQueryError::kBadRoot},
-      {"root too short for a header", [](Bytes& b) { Put16(b, vn::kLength, 5); }, kCompany, VersionQueryError::kBadRoot},
+      {"root too short for a header", [](Bytes& b) { Put16(b, vn::kLength, 5); }, kCompany,
+       VersionQueryError::kBadRoot},
       {"root ends inside the fixed info", [](Bytes& b) { Put16(b, vn::kLength, 60); }, u"\\",
        VersionQueryError::kNoFixedInfo},
-      {"wrong signature", [](Bytes& b) { b[kFixedInfo + ffi::kSignature] ^= 0xFF; }, u"\\", VersionQueryError::kBadSignature},
+      {"wrong signature", [](Bytes& b) { b[kFixedInfo + ffi::kSignature] ^= 0xFF; }, u"\\",
+       VersionQueryError::kBadSignature},
       {"a child with wLength 0 ends the list", [&](Bytes& b) { Put16(b, sfi + vn::kLength, 0); }, kCompany,
        VersionQueryError::kNotFound},
       {"a child longer than its parent", [&](Bytes& b) { Put16(b, sfi + vn::kLength, 0xFFFF); }, kCompany,
@@ -107,9 +109,8 @@ TEST(VersionBlock, DamagedBlocksSayWhy) {
        VersionQueryError::kUnterminatedText},
       {"the same text with an unknown type", [&](Bytes& b) { unterminated(b, 0x0201, 8); }, kCompany,
        VersionQueryError::kUnterminatedText},
-      {"binary value longer than its node",
-       [&](Bytes& b) { Put16(b, translation + vn::kValueLength, 0xFF); }, u"\\VarFileInfo\\Translation",
-       VersionQueryError::kValueOutsideNode},
+      {"binary value longer than its node", [&](Bytes& b) { Put16(b, translation + vn::kValueLength, 0xFF); },
+       u"\\VarFileInfo\\Translation", VersionQueryError::kValueOutsideNode},
   };
   for (const auto& c : cases) {
     Bytes b = good;

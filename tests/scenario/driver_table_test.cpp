@@ -38,10 +38,8 @@ const Expected kExpected[] = {
     {driver_index::kLpxnds, DriverFamily::kEmulex, u"lpxnds.sys", "Emulex ScsiPort", "* Emulex ScsiPort Section *"},
     {driver_index::kElxStor, DriverFamily::kEmulex, u"ELXSTOR.sys", "Emulex StorPort", "* Emulex StorPort Section *"},
     {driver_index::kVexa2300, DriverFamily::kQLogic, u"vexa2300.sys", "VEXA2300", "* vexa2300 Section *"},
-    {driver_index::kQlScsiPort, DriverFamily::kQLogic, u"ql2300.sys", "QLogic ScsiPort",
-     "* Qlogic ScsiPort Section *"},
-    {driver_index::kQlStorPort, DriverFamily::kQLogic, u"ql2300.sys", "QLogic StorPort",
-     "* Qlogic StorPort Section *"},
+    {driver_index::kQlScsiPort, DriverFamily::kQLogic, u"ql2300.sys", "QLogic ScsiPort", "* Qlogic ScsiPort Section *"},
+    {driver_index::kQlStorPort, DriverFamily::kQLogic, u"ql2300.sys", "QLogic StorPort", "* Qlogic StorPort Section *"},
 };
 
 std::string Utf8(const char16_t* s) { return text::ToUtf8(s); }
@@ -143,9 +141,9 @@ TEST(DriverTableTest, EachRowAloneIsTheOnePageAndSectionItNames) {
     SCOPED_TRACE(row.index);
     Scenario s;
     s.WritePe(s.DriversDir() + kExpected[i].driverFile, FileVersion(5, 30, 1, 7));
-    s.SetString(u"SYSTEM\\CurrentControlSet\\Services\\" + std::u16string(row.registry.serviceKey) +
-                    u"\\Parameters\\Device",
-                row.registry.settingsValue, u"QueueDepth=8;Throttle=8");
+    s.SetString(
+        u"SYSTEM\\CurrentControlSet\\Services\\" + std::u16string(row.registry.serviceKey) + u"\\Parameters\\Device",
+        row.registry.settingsValue, u"QueueDepth=8;Throttle=8");
     s.WritePe(s.MarkerDir() + row.markers.on32.fileName, FileVersion(2, 0, 0, 1));
     if (row.markers.on64.fileName != nullptr) {
       s.WritePe(s.MarkerDir() + row.markers.on64.fileName, FileVersion(2, 0, 0, 1));

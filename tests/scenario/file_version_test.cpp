@@ -18,8 +18,8 @@ using tools::FileVersion;
 
 std::u16string AllFields(const DriverVersions& v) {
   std::u16string out;
-  for (const char16_t* f : {v.lp6nds35, v.lpxnds, v.lpxftr, v.elxstor, v.vexa2300, v.zolvanta, v.sollin, v.ql2300,
-                            v.carnel, v.morvet}) {
+  for (const char16_t* f :
+       {v.lp6nds35, v.lpxnds, v.lpxftr, v.elxstor, v.vexa2300, v.zolvanta, v.sollin, v.ql2300, v.carnel, v.morvet}) {
     out += f;
     out += u'|';
   }

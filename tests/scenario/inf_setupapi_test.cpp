@@ -16,16 +16,15 @@ using testing_support::Scenario;
 
 struct InfCase {
   const char* name;
-  std::string body;         // after the [Version] header
+  std::string body;  // after the [Version] header
   const char16_t* section;
   const char16_t* key;
-  const char16_t* expected; // nullptr: no such line
+  const char16_t* expected;  // nullptr: no such line
 };
 
 const char kHeader[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
 
-std::u16string LineText(const std::u16string& path, const char16_t* section, const char16_t* key,
-                        os::DWORD* error) {
+std::u16string LineText(const std::u16string& path, const char16_t* section, const char16_t* key, os::DWORD* error) {
   os::HINF inf = os::SetupOpenInfFileW(path.c_str(), nullptr, os::INF_STYLE_WIN4, nullptr);
   if (inf == os::INVALID_HANDLE_VALUE) {
     *error = os::GetLastError();
@@ -136,8 +135,7 @@ TEST(InfSetupApiTest, SyntaxErrorsGiveTheirCodeAndLine) {
       {"section name of 255", header + "[" + std::string(255, 'a') + "]\r\n", 0, 0, nullptr},
       {"text before the first section", "abc\r\n" + header, os::ERROR_EXPECTED_SECTION_NAME, 1, nullptr},
       {"after comments", ";\n;\nabc\r\n" + header, os::ERROR_EXPECTED_SECTION_NAME, 3, nullptr},
-      {"after blanks", " \t\ngarbage1\ngarbage2\n" + header + "[abc]\n", os::ERROR_EXPECTED_SECTION_NAME, 2,
-       nullptr},
+      {"after blanks", " \t\ngarbage1\ngarbage2\n" + header + "[abc]\n", os::ERROR_EXPECTED_SECTION_NAME, 2, nullptr},
       {"tolerated with [Strings]", "garbage1\ngarbage2\n[Strings]\n" + header, 0, 0, nullptr},
       {"no signature", "[Version]\nSignature=foo", os::ERROR_WRONG_INF_STYLE, 0, nullptr},
       {"signature in a repeated [Version]", "[Version]\nabc=def\n[Version]\nSignature=$chicago$", 0, 0, nullptr},

@@ -41,7 +41,9 @@ void Nothing(Scenario&) {}
 void PrintTo(const MachineCase& machine, std::ostream* out) { *out << machine.name; }
 
 const MachineCase kMachines[] = {
-    {"nothing_installed", Nothing, true,
+    {"nothing_installed",
+     Nothing,
+     true,
      {{"drivers[ELXSTOR.sys].present", "false"},
       {"drivers[ELXSTOR.sys].version", "null"},
       {"adapters[Emulex StorPort].shown", "false"},
@@ -53,7 +55,9 @@ const MachineCase kMachines[] = {
       {"miscellaneous.tarn_service", "false"},
       {"ovra.zolfcac_present", "false"}},
      20},
-    {"every_driver_64bit", testing_support::EveryDriverMachine, false,
+    {"every_driver_64bit",
+     testing_support::EveryDriverMachine,
+     false,
      {{"machine.is_64bit", "true"},
       {"drivers[ELXSTOR.sys].version", "7.1.12.0"},
       {"drivers[Sollin.sys].version", "3.6.2.465"},
@@ -79,7 +83,9 @@ const MachineCase kMachines[] = {
       {"miscellaneous.tandrel_release", "Tandrel v4.0"},
       {"miscellaneous.tevoccl", "tandrel"}},
      85},
-    {"all_pages_32bit", testing_support::AllPagesMachine, true,
+    {"all_pages_32bit",
+     testing_support::AllPagesMachine,
+     true,
      {{"machine.is_64bit", "false"},
       {"drivers[ql2300.sys].version", "7.1.12.0"},
       {"markers[Gallond.exe].version", "1.0.2.4"},
@@ -172,6 +178,8 @@ TEST_P(MachineFactsTest, JsonHoldsTheMachineAndItsReportGivesTheSameFacts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, MachineFactsTest, ::testing::ValuesIn(kMachines),
-                         [](const ::testing::TestParamInfo<MachineCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<MachineCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -34,8 +34,8 @@ TEST(MultipathTest, RulesInOrderWithAndWithoutCarnel) {
   const Case cases[] = {
       {u"NODETIMEOUT=10;LINKTIMEOUT=40", kMulti, kNone},
       {u"nodetimeout = 10; linktimeout = 40", kMulti, kNone},
-      {u"NODETIMEOUT=100;LINKTIMEOUT=400", kMulti, kNone},          // substrings of longer values
-      {u"NODETIMEOUT=10;HLINKTIMEOUT=40", kMulti, kNone},            // LINKTIMEOUT=40 inside HLINKTIMEOUT=40
+      {u"NODETIMEOUT=100;LINKTIMEOUT=400", kMulti, kNone},  // substrings of longer values
+      {u"NODETIMEOUT=10;HLINKTIMEOUT=40", kMulti, kNone},   // LINKTIMEOUT=40 inside HLINKTIMEOUT=40
       {u"NODETIMEOUT=60;LINKTIMEOUT=60;HLINKTIMEOUT=40", kTransparent, kTransparent},
       {u"NODETIMEOUT=60;HLINKTIMEOUT=30", kNone, kNone},
       {u"NODETIMEOUT=255;LINKTIMEOUT=500;HLINKTIMEOUT=5", kSingle, kSingle},

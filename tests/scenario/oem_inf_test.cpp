@@ -36,8 +36,8 @@ class OemInfTest : public ::testing::Test {
 TEST_F(OemInfTest, CatalogMatchKeepsTheDotAndIgnoresCase) {
   Put(u"oem1.inf", Catalog("elxstor.cat"));
   Put(u"oem2.inf", Catalog("ql2300.cat"));
-  Put(u"oem3.inf", Catalog("OtherElxstor.CAT"));  // substring match
-  Put(u"oem4.inf", Inf(""));                        // section without the key
+  Put(u"oem3.inf", Catalog("OtherElxstor.CAT"));                 // substring match
+  Put(u"oem4.inf", Inf(""));                                     // section without the key
   Put(u"oem6.inf", "[Strings]\r\nCatalogFile=elxstor.cat\r\n");  // key without the section
   s.Apply();
   EXPECT_EQ(Find(u"elxstor.CAT"), 2u);

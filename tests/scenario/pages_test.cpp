@@ -45,10 +45,8 @@ TEST(PagesTest, EachDriverAloneShowsItsPageWithItsDefaults) {
   const Case cases[] = {
       {u"Zolvanta.sys", u"Pellwyn.exe",
        ZolvantaNoParameters(KorvaneLine("Pellwyn.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
-      {u"ELXSTOR.sys", u"Vardane.exe",
-       ElxNoParameters(KorvaneLine("Vardane.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
-      {u"lpxnds.sys", u"Quillon.exe",
-       LpxNoParameters(KorvaneLine("Quillon.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
+      {u"ELXSTOR.sys", u"Vardane.exe", ElxNoParameters(KorvaneLine("Vardane.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
+      {u"lpxnds.sys", u"Quillon.exe", LpxNoParameters(KorvaneLine("Quillon.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
       {u"vexa2300.sys", u"Gallond.exe",
        QLogicNoParameters("VEXA2300", KorvaneLine("Gallond.exe", "2.0.0.1"), DriverLine("5.30.1.7"))},
       {u"ql2300.sys", u"Morrisk.exe",
@@ -85,25 +83,24 @@ TEST(PagesTest, AllDriversShowAllPagesInTabOrder) {
   const std::string korvane = "1.0.2.4";
   const std::string driver = DriverLine("7.1.12.0");
   const std::string allModes = ConfigurationLine("All Modes Supported");
-  EXPECT_EQ(PagesNow(),
-            GoldenPagesText({
-                ZolvantaPage(KorvaneLine("Pellwyn.exe", korvane), driver,
-                             ConfigurationLine("Best Configured For Transparent"), QueueTargetLine("1"),
-                             RequestsLine("64"), QueueDepthLine("32"), SgListLine("129")),
-                LpxPage(KorvaneLine("Quillon.exe", korvane), driver,
-                        ConfigurationLine("Best Configured For Single Path"), QueueTargetLine("N/A"),
-                        RequestsLine("150"), QueueDepthLine("N/A"), SgListLine("33")),
-                ElxPage(KorvaneLine("Vardane.exe", korvane), driver,
-                        ConfigurationLine("Best Configured For Multi Path"), QueueTargetLine("0"),
-                        FcpContextLine("1024"), QueueDepthLine("20")),
-                QLogicPage("VEXA2300", KorvaneLine("Gallond.exe", korvane), driver, allModes, ThrottleLine("32"),
-                           RequestsLine("150"), ResetBusLine("2"), SgListLine("33")),
-                QLogicPage("QLogic ScsiPort", KorvaneLine("Morrisk.exe", korvane), driver, allModes,
-                           ThrottleLine("64"), RequestsLine("150"), ResetBusLine("1"), SgListLine("255")),
-                QLogicPage("QLogic StorPort", KorvaneLine("Tavish.exe", korvane), driver, allModes,
-                           ThrottleLine("8"), RequestsLine("150"), ResetBusLine("0"), SgListLine("255")),
-                MiscPage("3.5.0.13", true, Tevo::Tandrel),
-            }));
+  EXPECT_EQ(
+      PagesNow(),
+      GoldenPagesText({
+          ZolvantaPage(KorvaneLine("Pellwyn.exe", korvane), driver,
+                       ConfigurationLine("Best Configured For Transparent"), QueueTargetLine("1"), RequestsLine("64"),
+                       QueueDepthLine("32"), SgListLine("129")),
+          LpxPage(KorvaneLine("Quillon.exe", korvane), driver, ConfigurationLine("Best Configured For Single Path"),
+                  QueueTargetLine("N/A"), RequestsLine("150"), QueueDepthLine("N/A"), SgListLine("33")),
+          ElxPage(KorvaneLine("Vardane.exe", korvane), driver, ConfigurationLine("Best Configured For Multi Path"),
+                  QueueTargetLine("0"), FcpContextLine("1024"), QueueDepthLine("20")),
+          QLogicPage("VEXA2300", KorvaneLine("Gallond.exe", korvane), driver, allModes, ThrottleLine("32"),
+                     RequestsLine("150"), ResetBusLine("2"), SgListLine("33")),
+          QLogicPage("QLogic ScsiPort", KorvaneLine("Morrisk.exe", korvane), driver, allModes, ThrottleLine("64"),
+                     RequestsLine("150"), ResetBusLine("1"), SgListLine("255")),
+          QLogicPage("QLogic StorPort", KorvaneLine("Tavish.exe", korvane), driver, allModes, ThrottleLine("8"),
+                     RequestsLine("150"), ResetBusLine("0"), SgListLine("255")),
+          MiscPage("3.5.0.13", true, Tevo::Tandrel),
+      }));
 }
 
 // On 64-bit Windows the pages read the "64" markers, without falling back to
@@ -137,16 +134,15 @@ TEST(PagesTest, ReadableParametersWithMissingSettings) {
   s.SetString(kServices + u"Lpxnds" + device, u"DriverParameter", u"QueueTarget=");
   s.SetString(kServices + u"elxstor" + device, u"DriverParameter", u"NodeTimeout=60;HLinkTimeout=30");
   s.Apply();
-  EXPECT_EQ(PagesNow(),
-            GoldenPagesText({
-                ZolvantaPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("5"),
-                             RequestsLine("150"), QueueDepthLine("32"), SgListLine("33")),
-                LpxPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("N/A"),
-                        RequestsLine("150"), QueueDepthLine("N/A"), SgListLine("33")),
-                ElxPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("0"),
-                        FcpContextLine("512"), QueueDepthLine("32")),
-                NoMisc(),
-            }));
+  EXPECT_EQ(PagesNow(), GoldenPagesText({
+                            ZolvantaPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("5"),
+                                         RequestsLine("150"), QueueDepthLine("32"), SgListLine("33")),
+                            LpxPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("N/A"),
+                                    RequestsLine("150"), QueueDepthLine("N/A"), SgListLine("33")),
+                            ElxPage(kNoKorvane, DriverLine(""), ConfigurationLine("Unknown"), QueueTargetLine("0"),
+                                    FcpContextLine("512"), QueueDepthLine("32")),
+                            NoMisc(),
+                        }));
 }
 
 // A setting long enough to overflow a 100-character line slot is cut at 99
@@ -207,8 +203,7 @@ TEST(MiscPageTest, TevoCclFromOemInfs) {
       {"oemsetup.inf before the match ends the search",
        {{u"oemsetup.inf", "; setup\r\n"}, {u"oemz.inf", kTandrelInf}},
        Tevo::None},
-      {"oemsetup.inf after the match", {{u"oemsetup.inf", "; setup\r\n"}, {u"oem7.inf", kTandrelInf}},
-       Tevo::Tandrel},
+      {"oemsetup.inf after the match", {{u"oemsetup.inf", "; setup\r\n"}, {u"oem7.inf", kTandrelInf}}, Tevo::Tandrel},
       {"no inf directory", {}, Tevo::None},
   };
   for (const Case& c : cases) {

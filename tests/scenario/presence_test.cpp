@@ -39,8 +39,7 @@ TEST(PresenceTest, NothingInstalledClearsEveryFlag) {
 
 TEST(PresenceTest, ParameterStringOrDriverFileEachSuffice) {
   Scenario s;
-  s.SetString(u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device", u"DriverParameter",
-              u"QueueDepth=8");
+  s.SetString(u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device", u"DriverParameter", u"QueueDepth=8");
   WriteDriver(s, u"lpxnds.sys");
   WriteDriver(s, u"vexa2300.sys");
   s.CreateKey(u"SYSTEM\\CurrentControlSet\\Services\\ZOLVANTA\\Parameters\\Device");  // key without the value

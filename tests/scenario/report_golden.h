@@ -12,7 +12,8 @@ namespace report_golden {
 
 // A 32-bit machine with no driver, marker, key or INF of ours, reported on
 // 8 December 2026 at 9:05:03.
-inline constexpr char kNothingInstalled32[] = R"(********************************************************************************************************
+inline constexpr char kNothingInstalled32[] =
+    R"(********************************************************************************************************
 Vexa HalvornDate:  12/8/2026 
 Time:  9: 5: 3
 ********************************************************************************************************
@@ -131,7 +132,8 @@ zolfcac Inf(s) Found:
 // A 64-bit machine with every adapter driver, most 64-bit markers, parameter
 // keys for every driver and twelve OEM INF files (see EveryDriverMachine in
 // report_test.cpp), reported on 8 December 2026 at 9:05:03.
-inline constexpr char kEveryDriver64[] = R"(********************************************************************************************************
+inline constexpr char kEveryDriver64[] =
+    R"(********************************************************************************************************
 Vexa HalvornDate:  12/8/2026 
 Time:  9: 5: 3
 ********************************************************************************************************

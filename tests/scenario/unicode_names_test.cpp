@@ -54,15 +54,16 @@ TEST_P(UnicodeNamesTest, RegistryKeysAndValues) {
 
 TEST_P(UnicodeNamesTest, PathComponentsAndListings) {
   Scenario s(GetParam());
-  const std::u16string dir = s.WindowsDir() + u"\\\u00c4mterCase";  // ÄmterCase
+  const std::u16string dir = s.WindowsDir() + u"\\\u00c4mterCase";        // ÄmterCase
   s.WriteText(dir + u"\\\u041f\u0440\u0438\u0432\u0435\u0442.txt", "x");  // Привет.txt
   s.WriteText(dir + u"\\\u00e4a.txt", "x");                               // äa.txt
   s.WriteText(dir + u"\\\u00c4b.txt", "x");                               // Äb.txt
   s.WriteText(dir + u"\\z.txt", "x");
   s.Apply();
   const std::u16string upper = s.WindowsDir() + u"\\\u00e4MTERCASE\\";
-  os::HANDLE file = os::CreateFileW((upper + u"\u043f\u0420\u0418\u0412\u0415\u0422.TXT").c_str(), os::GENERIC_READ,
-                                    os::FILE_SHARE_READ, nullptr, os::OPEN_EXISTING, os::FILE_ATTRIBUTE_NORMAL, nullptr);
+  os::HANDLE file =
+      os::CreateFileW((upper + u"\u043f\u0420\u0418\u0412\u0415\u0422.TXT").c_str(), os::GENERIC_READ,
+                      os::FILE_SHARE_READ, nullptr, os::OPEN_EXISTING, os::FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(file, os::INVALID_HANDLE_VALUE);
   if (file != os::INVALID_HANDLE_VALUE) os::CloseHandle(file);
 

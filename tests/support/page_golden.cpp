@@ -95,8 +95,8 @@ GoldenPage LpxNoParameters(const std::string& korvane, const std::string& driver
 }
 
 GoldenPage QLogicNoParameters(const std::string& caption, const std::string& korvane, const std::string& driver) {
-  return QLogicPage(caption, korvane, driver, ConfigurationLine("N/A"), ThrottleLine("16"), RequestsLine("150"),
-                    "", SgListLine("65"));
+  return QLogicPage(caption, korvane, driver, ConfigurationLine("N/A"), ThrottleLine("16"), RequestsLine("150"), "",
+                    SgListLine("65"));
 }
 
 }  // namespace testing_support

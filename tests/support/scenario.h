@@ -29,8 +29,8 @@ class Scenario {
   // offline, C:\windows\system32 under Wine); DriversDir() adds "\Drivers\".
   std::u16string SystemDir() const;
   std::u16string DriversDir() const;
-  std::u16string WindowsDir() const;        // the system directory cut at its second backslash
-  std::u16string MarkerDir() const;         // C:\Halvorn\Version\ .
+  std::u16string WindowsDir() const;  // the system directory cut at its second backslash
+  std::u16string MarkerDir() const;   // C:\Halvorn\Version\ .
 
   // Files and folders, by Windows path. Parent folders are created as needed.
   void WriteFile(const std::u16string& path, const std::vector<std::uint8_t>& bytes);

@@ -74,17 +74,20 @@ void AllPagesMachine(Scenario& s) {
     s.WritePe(s.DriversDir() + file, FileVersion(7, 1, 12, 0));
   }
   s.WritePe(s.DriversDir() + u"Sollin.sys", FileVersion(3, 5, 0, 13));
-  for (const char16_t* file : {u"Pellwyn.exe", u"Vardane.exe", u"Quillon.exe", u"Gallond.exe", u"Morrisk.exe",
-                               u"Tavish.exe"}) {
+  for (const char16_t* file :
+       {u"Pellwyn.exe", u"Vardane.exe", u"Quillon.exe", u"Gallond.exe", u"Morrisk.exe", u"Tavish.exe"}) {
     s.WritePe(s.MarkerDir() + file, FileVersion(1, 0, 2, 4));
   }
   const std::u16string device = u"\\Parameters\\Device";
-  s.SetString(std::u16string(kServices) + u"ZOLVANTA" + device, u"DriverParameter", u"NodeTimeout=60;QueueDepth=32;QueueTarget=1");
+  s.SetString(std::u16string(kServices) + u"ZOLVANTA" + device, u"DriverParameter",
+              u"NodeTimeout=60;QueueDepth=32;QueueTarget=1");
   s.SetDword(std::u16string(kServices) + u"ZOLVANTA" + device, u"MaximumSGList", 129);
   s.SetDword(std::u16string(kServices) + u"ZOLVANTA" + device, u"NumberOfRequests", 64);
-  s.SetString(std::u16string(kServices) + u"elxstor" + device, u"DriverParameter", u"LinkTimeout=40;NodeTimeout=10;QUEUEDEPTH=20");
+  s.SetString(std::u16string(kServices) + u"elxstor" + device, u"DriverParameter",
+              u"LinkTimeout=40;NodeTimeout=10;QUEUEDEPTH=20");
   s.SetDword(std::u16string(kServices) + u"elxstor" + device, u"NumFcpContext", 1024);
-  s.SetString(std::u16string(kServices) + u"Lpxnds" + device, u"DriverParameter", u"linktimeout = 500; nodetimeout = 255");
+  s.SetString(std::u16string(kServices) + u"Lpxnds" + device, u"DriverParameter",
+              u"linktimeout = 500; nodetimeout = 255");
   s.SetString(std::u16string(kServices) + u"vexa2300" + device, u"DriverParameter", u"Throttle=32;RstBus=2");
   s.SetString(std::u16string(kServices) + u"ql2300" + device, u"DriverParameters", u"THROTTLE=64;RSTBUS=1");
   s.SetString(std::u16string(kServices) + u"ql2300" + device, u"DriverParameter", u"throttle = 8");

@@ -32,9 +32,15 @@ TEST(Codecs, EncodingFromMarkOrContent) {
       {"UTF-8 mark", Concat({0xEF, 0xBB, 0xBF}, Ascii("caf\xc3\xa9")), codecs::Encoding::kUtf8, 3, u"caf\u00e9"},
       {"UTF-16LE without mark", Utf16(u"[Version]\r\n"), codecs::Encoding::kUtf16Le, 0, u"[Version]\r\n"},
       {"one UTF-16 unit", {'a', 0}, codecs::Encoding::kUtf16Le, 0, u"a"},
-      {"odd size is not UTF-16", {'a', 0, 'b', 0, 'c'}, codecs::Encoding::kWindows1252, 0,
+      {"odd size is not UTF-16",
+       {'a', 0, 'b', 0, 'c'},
+       codecs::Encoding::kWindows1252,
+       0,
        std::u16string(u"a\0b\0c", 5)},
-      {"too many zero low bytes", {0, 0, 0, 0, 'a', 0, 'b', 0}, codecs::Encoding::kWindows1252, 0,
+      {"too many zero low bytes",
+       {0, 0, 0, 0, 'a', 0, 'b', 0},
+       codecs::Encoding::kWindows1252,
+       0,
        std::u16string(u"\0\0\0\0a\0b\0", 8)},
       {"ANSI", Ascii("\x80 \x9c \xe9"), codecs::Encoding::kWindows1252, 0, u"\u20ac \u0153 \u00e9"},
   };
@@ -48,7 +54,7 @@ TEST(Codecs, EncodingFromMarkOrContent) {
 
 TEST(Codecs, SniffingLooksAtTheFirst512BytesOnly) {
   Bytes bytes = Utf16(std::u16string(256, u'x'));  // exactly the first 512 bytes
-  bytes.insert(bytes.end(), 600, 0);                // would fail the test over the whole file
+  bytes.insert(bytes.end(), 600, 0);               // would fail the test over the whole file
   EXPECT_EQ(codecs::DetectEncoding(bytes.data(), bytes.size()).encoding, codecs::Encoding::kUtf16Le);
   bytes.assign(512, 'x');
   const Bytes tail = Utf16(std::u16string(1000, u'y'));

@@ -16,15 +16,19 @@ Json Machine(const std::string& elxstor, int queueDepth) {
   return Json::parse(R"({
     "schema_version": "1.0",
     "machine": {"os_version": "5.2", "os_code": 6},
-    "drivers": [{"file": "ELXSTOR.sys", "present": true, "version": ")" + elxstor + R"("},
+    "drivers": [{"file": "ELXSTOR.sys", "present": true, "version": ")" +
+                     elxstor + R"("},
                 {"file": "ql2300.sys", "present": false, "version": null}],
     "markers": [{"file": "Vardane.exe", "present": true, "version": "1.0.2.4"}],
     "adapters": [{"index": 4, "name": "Emulex StorPort", "family": "emulex", "driver_file": "ELXSTOR.sys",
                   "parameter_value": "DriverParameter", "shown": true, "parameters_read": true,
-                  "driver_parameter": "QueueDepth=)" + std::to_string(queueDepth) + R"(;LinkTimeOut=40",
-                  "parameters": {"QueueDepth": )" + std::to_string(queueDepth) + R"(, "LinkTimeOut": 40},
+                  "driver_parameter": "QueueDepth=)" +
+                     std::to_string(queueDepth) + R"(;LinkTimeOut=40",
+                  "parameters": {"QueueDepth": )" +
+                     std::to_string(queueDepth) + R"(, "LinkTimeOut": 40},
                   "counts": {"NumFcpContext": 1024}, "configuration": "Unknown", "multipath": "none",
-                  "queue_depth": ")" + std::to_string(queueDepth) + R"("}],
+                  "queue_depth": ")" +
+                     std::to_string(queueDepth) + R"("}],
     "inf_searches": [{"id": "version/CatalogFile/elxstor.CAT", "match": "elxstor.CAT", "section": "version",
                       "key": "CatalogFile", "files": ["oem0.inf"]}],
     "miscellaneous": {"tarn_service": true},
@@ -67,12 +71,12 @@ std::vector<DiffCase> Cases() {
        AsReport(Machine("7.1.12.0", 32)),
        {},
        {"machine.os_version a", "drivers[*].present a", "markers[*].present a", "miscellaneous.tarn_service a"}},
-      {"a_setting_removed", Machine("7.1.12.0", 32), withoutLink, {"adapters[Emulex StorPort].parameters.LinkTimeOut"}, {}},
-      {"settings_not_carried",
+      {"a_setting_removed",
        Machine("7.1.12.0", 32),
-       withoutParameters,
-       {},
-       {"adapters[*].parameters.* a"}},
+       withoutLink,
+       {"adapters[Emulex StorPort].parameters.LinkTimeOut"},
+       {}},
+      {"settings_not_carried", Machine("7.1.12.0", 32), withoutParameters, {}, {"adapters[*].parameters.* a"}},
   };
 }
 

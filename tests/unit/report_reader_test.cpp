@@ -142,8 +142,11 @@ std::vector<ReaderCase> Cases() {
        {{0, "adapters[Emulex StorPort].counts.NumFcpContext", "-"},
         {0, "adapters[Emulex StorPort].parameters.QueueDepth", "64"},
         {0, "drivers[carnel.sys].version", "2.0.0.1"}}},
-      {"overlong_line", Utf16(Replace(k64, "\r\n\r\nNumFcpContext", "\r\n" + std::string(5000, 'x') + "\r\nNumFcpContext")),
-       {false}, LineOf(k64, "NumFcpContext:") - 1, {{0, "adapters[Emulex StorPort].counts.NumFcpContext", "1024"}}},
+      {"overlong_line",
+       Utf16(Replace(k64, "\r\n\r\nNumFcpContext", "\r\n" + std::string(5000, 'x') + "\r\nNumFcpContext")),
+       {false},
+       LineOf(k64, "NumFcpContext:") - 1,
+       {{0, "adapters[Emulex StorPort].counts.NumFcpContext", "1024"}}},
       // Without it the report may come from Windows NT 4.0, whose Zolvanta driver
       // reads another key than the listing shows.
       {"no_operating_system_line",
@@ -189,7 +192,8 @@ TEST(ReportReader, ReadsWhatEachReportStates) {
                          !c.complete.empty();
     EXPECT_EQ(file.problems.empty(), allRead);
     EXPECT_EQ(file.firstUnreadableLine.value_or(0), c.firstUnreadableLine);
-    for (const Check& check : c.checks) EXPECT_EQ(Fact(file.reports[check.report], check.field), check.value) << check.field;
+    for (const Check& check : c.checks)
+      EXPECT_EQ(Fact(file.reports[check.report], check.field), check.value) << check.field;
   }
 }
 

@@ -35,20 +35,20 @@ TEST(TextTest, NamesCompareThroughWindowsUpperCaseTable) {
     bool same;
   } cases[] = {
       {u"Oem1.INF", u"oem1.inf", true},
-      {u"ÄÖÜ", u"äöü", true},                                  // ÄÖÜ = äöü
+      {u"ÄÖÜ", u"äöü", true},        // ÄÖÜ = äöü
       {u"ПРИВЕТ", u"привет", true},  // ПРИВЕТ = привет
-      {u"Ÿ", u"ÿ", true},                      // Ÿ = ÿ, from Latin-1 into Latin Extended-A
+      {u"Ÿ", u"ÿ", true},            // Ÿ = ÿ, from Latin-1 into Latin Extended-A
       {u"ΣΑ", u"σα", true},          // ΣΑ = σα
-      {u"Ⴀ", u"ⴀ", true},                      // Georgian Asomtavruli = Nuskhuri
-      {u"Ⓐ", u"ⓐ", true},                      // circled Ⓐ = ⓐ
-      {u"Ａ", u"ａ", true},                      // fullwidth Ａ = ａ
-      {u"I", u"ı", false},                          // dotless ı stays
-      {u"S", u"ſ", false},                          // long ſ stays
-      {u"Μ", u"µ", false},                     // micro sign µ is no Greek μ
-      {u"Σ", u"ς", false},                     // final ς stays
-      {u"SS", u"ß", false},                         // ß has no one-unit upper case
-      {u"Ǆ", u"ǅ", false},                     // title-case ǅ stays
-      {u"Ა", u"ა", false},                     // Mtavruli came after the table
+      {u"Ⴀ", u"ⴀ", true},            // Georgian Asomtavruli = Nuskhuri
+      {u"Ⓐ", u"ⓐ", true},            // circled Ⓐ = ⓐ
+      {u"Ａ", u"ａ", true},          // fullwidth Ａ = ａ
+      {u"I", u"ı", false},           // dotless ı stays
+      {u"S", u"ſ", false},           // long ſ stays
+      {u"Μ", u"µ", false},           // micro sign µ is no Greek μ
+      {u"Σ", u"ς", false},           // final ς stays
+      {u"SS", u"ß", false},          // ß has no one-unit upper case
+      {u"Ǆ", u"ǅ", false},           // title-case ǅ stays
+      {u"Ა", u"ა", false},         // Mtavruli came after the table
       {u"Ä", u"ÄÄ", false},
   };
   for (const auto& c : cases) {
@@ -57,13 +57,16 @@ TEST(TextTest, NamesCompareThroughWindowsUpperCaseTable) {
   }
   EXPECT_EQ(text::Upcase(u'z'), u'Z');
   EXPECT_EQ(text::Upcase(u'ä'), u'Ä');
-  EXPECT_EQ(text::Upcase(static_cast<char16_t>(0xD801)), static_cast<char16_t>(0xD801));  // surrogates map to themselves
+  EXPECT_EQ(text::Upcase(static_cast<char16_t>(0xD801)),
+            static_cast<char16_t>(0xD801));  // surrogates map to themselves
 }
 
 TEST(TextTest, Utf8RoundTripAndInvalidInput) {
   std::u16string s = u"Gr\u00fc\u00dfe \U0001F600";
   EXPECT_EQ(text::FromUtf8(text::ToUtf8(s)), s);
-  EXPECT_EQ(text::FromUtf8("\xff" "a"), u"\ufffda");
+  EXPECT_EQ(text::FromUtf8("\xff"
+                           "a"),
+            u"\ufffda");
   EXPECT_EQ(text::ToUtf8(u"\xd800x"), "\xef\xbf\xbdx");
 }
 

@@ -279,7 +279,8 @@ class ObservedSheet : public CDriverPropSheet {
     }
     switch (ending_) {
       case Ending::Ok:
-        PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(sheet, IDOK)));
+        PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(sheet, IDOK)));
         break;
       case Ending::Escape:
         PostMessageW(::GetDlgItem(sheet, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -304,8 +305,8 @@ SheetRun RunSheet(ObservedSheet& sheet, TextPage& first, TextPage& second) {
   sheet.AddPage(&first);
   sheet.AddPage(&second);
   const std::intptr_t result = sheet.DoModal();
-  return SheetRun{result, first.GetSafeHwnd() == nullptr && second.GetSafeHwnd() == nullptr &&
-                              sheet.GetSafeHwnd() == nullptr};
+  return SheetRun{result,
+                  first.GetSafeHwnd() == nullptr && second.GetSafeHwnd() == nullptr && sheet.GetSafeHwnd() == nullptr};
 }
 
 TEST(LiveSheet, OnlyOkShowsCentredAndPagesShowTheirTexts) {

@@ -95,8 +95,8 @@ TEST(Pictures, IconHas32And16PixelImagesOf16Colours) {
     const std::size_t colourRow = (size * 4 + 31) / 32 * 4, maskRow = (size + 31) / 32 * 4;
     EXPECT_GE(image.size(), header.biSize + 16 * 4 + (colourRow + maskRow) * size);
 
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, size,
-                                               size, LR_DEFAULTCOLOR));
+    HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     EXPECT_NE(icon, nullptr);
     if (icon != nullptr) DestroyIcon(icon);
   }
@@ -187,7 +187,8 @@ TEST(VersionResource, MarkerLookupReadsTheProgramVersion) {
 // Quillon.exe itself, when it was built beside the tests (Wine's Z: drive is /).
 TEST(VersionResource, ProgramFileCarriesTheBlock) {
   std::wstring path = L"Z:";
-  for (const char* p = QUILLON_BINARY_DIR; *p != '\0'; ++p) path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
+  for (const char* p = QUILLON_BINARY_DIR; *p != '\0'; ++p)
+    path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
   path += L"\\Quillon.exe";
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "Quillon.exe not built here";
   ExpectProgramVersion(path);

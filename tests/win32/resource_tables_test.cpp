@@ -56,18 +56,32 @@ bool IsClass(const ParsedControl& c, unsigned ordinal, const char16_t* name) {
 bool KindOf(const ParsedControl& c, ui::ControlKind& kind) {
   if (IsClass(c, 0x0080, u"Button")) {
     switch (c.style & 0x0F) {
-      case BS_PUSHBUTTON: kind = ui::ControlKind::PushButton; return true;
-      case BS_DEFPUSHBUTTON: kind = ui::ControlKind::DefPushButton; return true;
-      case BS_GROUPBOX: kind = ui::ControlKind::GroupBox; return true;
-      default: return false;
+      case BS_PUSHBUTTON:
+        kind = ui::ControlKind::PushButton;
+        return true;
+      case BS_DEFPUSHBUTTON:
+        kind = ui::ControlKind::DefPushButton;
+        return true;
+      case BS_GROUPBOX:
+        kind = ui::ControlKind::GroupBox;
+        return true;
+      default:
+        return false;
     }
   }
   if (IsClass(c, 0x0082, u"Static")) {
     switch (c.style & SS_TYPEMASK) {
-      case SS_LEFT: kind = ui::ControlKind::StaticText; return true;
-      case SS_ICON: kind = ui::ControlKind::Icon; return true;
-      case SS_BITMAP: kind = ui::ControlKind::Bitmap; return true;
-      default: return false;
+      case SS_LEFT:
+        kind = ui::ControlKind::StaticText;
+        return true;
+      case SS_ICON:
+        kind = ui::ControlKind::Icon;
+        return true;
+      case SS_BITMAP:
+        kind = ui::ControlKind::Bitmap;
+        return true;
+      default:
+        return false;
     }
   }
   return false;

@@ -58,8 +58,8 @@ std::string ControlLine(const ui::TemplateControl& c) {
       return Padded("CONTROL") + std::to_string(c.resource) + ", " + std::to_string(c.id) + ", \"Static\", SS_ICON, " +
              Numbers({c.x, c.y, c.cx, c.cy});
     case ui::ControlKind::Bitmap:
-      return Padded("CONTROL") + std::to_string(c.resource) + ", " + std::to_string(c.id) + ", \"Static\", SS_BITMAP, " +
-             Numbers({c.x, c.y, c.cx, c.cy});
+      return Padded("CONTROL") + std::to_string(c.resource) + ", " + std::to_string(c.id) +
+             ", \"Static\", SS_BITMAP, " + Numbers({c.x, c.y, c.cx, c.cy});
   }
   return std::string();
 }
@@ -81,8 +81,8 @@ std::string Dialog(const ui::DialogTemplate& t) {
 
 }  // namespace
 
-std::string DialogScript(const std::vector<const ui::DialogTemplate*>& templates,
-                         const ui::StringResource* strings, std::size_t stringCount) {
+std::string DialogScript(const std::vector<const ui::DialogTemplate*>& templates, const ui::StringResource* strings,
+                         std::size_t stringCount) {
   std::string s =
       "// Dialog templates and string table, written by tools/make_rc from the\n"
       "// template tables that the terminal UI also reads. Do not edit: change the\n"

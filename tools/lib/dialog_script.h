@@ -13,7 +13,7 @@ namespace tools {
 
 // The script text (UTF-8, "\n" line ends): the templates in the given order,
 // then the string table.
-std::string DialogScript(const std::vector<const ui::DialogTemplate*>& templates,
-                         const ui::StringResource* strings, std::size_t stringCount);
+std::string DialogScript(const std::vector<const ui::DialogTemplate*>& templates, const ui::StringResource* strings,
+                         std::size_t stringCount);
 
 }  // namespace tools

@@ -68,9 +68,7 @@ Bytes Node(const std::u16string& key, std::uint16_t type, const Bytes& value, st
   return b;
 }
 
-std::uint32_t Join(const std::uint16_t (&v)[4], int high) {
-  return (std::uint32_t{v[high]} << 16) | v[high + 1];
-}
+std::uint32_t Join(const std::uint16_t (&v)[4], int high) { return (std::uint32_t{v[high]} << 16) | v[high + 1]; }
 
 Bytes FixedFileInfo(const VersionSpec& versionSpec) {
   Bytes fixed(ffi::kSize, 0);
@@ -297,7 +295,10 @@ std::vector<std::uint8_t> BuildVersionedNe(const VersionSpec& versionSpec) {
   const Bytes block = VersionBlock16(versionSpec);
   const std::uint32_t table = kNe + ne::kHeaderSize;
   const std::uint32_t tableSize = 2 + ne::kTypeInfoSize + ne::kNameInfoSize + 2;
-  const std::string module("\x06" "DRIVER\0\0\0", 10);  // resident names: the module name, ordinal 0, end
+  const std::string module(
+      "\x06"
+      "DRIVER\0\0\0",
+      10);  // resident names: the module name, ordinal 0, end
   const std::uint32_t names = table + tableSize;
   const std::uint32_t data = AlignUp(names + static_cast<std::uint32_t>(module.size()), 1u << kShift);
   const std::uint32_t units = AlignUp(static_cast<std::uint32_t>(block.size()), 1u << kShift) >> kShift;
@@ -308,7 +309,8 @@ std::vector<std::uint8_t> BuildVersionedNe(const VersionSpec& versionSpec) {
   file[kNe + 2] = 5;  // linker 5.10
   file[kNe + 3] = 10;
   for (std::uint64_t field : {std::uint64_t{0x04}, std::uint64_t{0x28}, std::uint64_t{0x2A}}) {
-    Put16(file, kNe + field, static_cast<std::uint16_t>(names + module.size() - kNe));  // entry, module, import tables: empty
+    Put16(file, kNe + field,
+          static_cast<std::uint16_t>(names + module.size() - kNe));  // entry, module, import tables: empty
   }
   Put16(file, kNe + ne::kResourceTable, static_cast<std::uint16_t>(table - kNe));
   Put16(file, kNe + ne::kResidentNameTable, static_cast<std::uint16_t>(names - kNe));

@@ -15,11 +15,11 @@ constexpr std::uint32_t kResourceSectionRva = 0x1000;
 struct VersionSpec {
   std::uint16_t fileVersion[4] = {1, 0, 0, 0};
   std::uint16_t productVersion[4] = {1, 0, 0, 0};
-  std::uint16_t language = 0x0409;   // string table language
-  std::uint16_t codePage = 1200;     // string table code page
+  std::uint16_t language = 0x0409;                                 // string table language
+  std::uint16_t codePage = 1200;                                   // string table code page
   std::vector<std::pair<std::u16string, std::u16string>> strings;  // CompanyName, InternalName, ...
-  bool pe64 = false;                 // PE32+ instead of PE32
-  bool withVersionResource = true;   // false: a PE file without any version resource
+  bool pe64 = false;                                               // PE32+ instead of PE32
+  bool withVersionResource = true;                                 // false: a PE file without any version resource
   // A .text section before .rsrc (then at 0x2000) whose virtual size reaches
   // over all of .rsrc, as some packers leave it; its raw data stays short.
   bool codeBeforeResources = false;

@@ -10,12 +10,12 @@
 namespace tools {
 
 struct RegValue {
-  std::uint32_t type = 1;             // REG_SZ
-  std::vector<std::uint8_t> data;     // raw bytes as RegQueryValueExW hands them over
+  std::uint32_t type = 1;          // REG_SZ
+  std::vector<std::uint8_t> data;  // raw bytes as RegQueryValueExW hands them over
 };
 
 struct RegKey {
-  std::u16string path;                          // as first given, e.g. SYSTEM\CurrentControlSet\Services\elxstor
+  std::u16string path;  // as first given, e.g. SYSTEM\CurrentControlSet\Services\elxstor
   std::vector<std::pair<std::u16string, RegValue>> values;  // in insertion order, names unique (no case)
 };
 

@@ -25,8 +25,8 @@ void ExpectStatic(HWND dialog, const std::wstring& text) {
     }
     if (!shown.empty()) seen += (seen.empty() ? "" : ", ") + Quoted(shown);
   }
-  Fail("no text " + Quoted(text) + " in " + Quoted(WindowText(dialog)) + "; its texts: " +
-       (seen.empty() ? "none" : seen));
+  Fail("no text " + Quoted(text) + " in " + Quoted(WindowText(dialog)) +
+       "; its texts: " + (seen.empty() ? "none" : seen));
 }
 
 void ExpectButton(HWND dialog, int id, const std::wstring& text) {

@@ -68,13 +68,19 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   static const std::map<std::wstring, int (*)(const Args&)> commands = {
-      {L"wait-sheet", CmdWaitSheet},   {L"dump-sheet", CmdDumpSheet},
-      {L"check-buttons", CmdCheckButtons}, {L"select-page", CmdSelectPage},
+      {L"wait-sheet", CmdWaitSheet},
+      {L"dump-sheet", CmdDumpSheet},
+      {L"check-buttons", CmdCheckButtons},
+      {L"select-page", CmdSelectPage},
       {L"close-sheet", CmdCloseSheet},
-      {L"wait-main", CmdWaitMain},     {L"press", CmdPress},
-      {L"answer-overwrite", CmdAnswerOverwrite}, {L"about", CmdAbout},
-      {L"close-about", CmdCloseAbout}, {L"screenshot", CmdScreenshot},
-      {L"kill-viewer", CmdKillViewer}, {L"wait-exit", CmdWaitExit},
+      {L"wait-main", CmdWaitMain},
+      {L"press", CmdPress},
+      {L"answer-overwrite", CmdAnswerOverwrite},
+      {L"about", CmdAbout},
+      {L"close-about", CmdCloseAbout},
+      {L"screenshot", CmdScreenshot},
+      {L"kill-viewer", CmdKillViewer},
+      {L"wait-exit", CmdWaitExit},
   };
   const std::wstring name = args[0];
   auto it = commands.find(name);

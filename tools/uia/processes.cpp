@@ -90,8 +90,8 @@ int CmdWaitExit(const Args& args) {
     return false;
   };
   if (!Poll([&] { return !running(); }))
-    Fail("Quillon.exe still running after " + std::to_string(g_timeoutMs / 1000) + " s; visible windows: " +
-         VisibleWindows());
+    Fail("Quillon.exe still running after " + std::to_string(g_timeoutMs / 1000) +
+         " s; visible windows: " + VisibleWindows());
   std::printf("Quillon.exe has ended\n");
   return 0;
 }

@@ -78,8 +78,8 @@ std::vector<std::wstring> TabTexts(HWND tab) {
     } else {
       HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, pid);
       SIZE_T done = 0;
-      const bool read =
-          process != nullptr && ReadProcessMemory(process, answered.pszText, text, sizeof text - sizeof(wchar_t), &done);
+      const bool read = process != nullptr &&
+                        ReadProcessMemory(process, answered.pszText, text, sizeof text - sizeof(wchar_t), &done);
       if (process != nullptr) CloseHandle(process);
       if (!read) Fail("cannot read the text of tab " + std::to_string(i));
     }

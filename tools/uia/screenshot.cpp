@@ -97,8 +97,8 @@ int CmdScreenshot(const Args& args) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   cap.bitmap = cap.memory ? CreateDIBSection(cap.screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-  if (cap.bitmap == nullptr || bits == nullptr) Fail("cannot create a bitmap of " + std::to_string(width) + "x" +
-                                                     std::to_string(height));
+  if (cap.bitmap == nullptr || bits == nullptr)
+    Fail("cannot create a bitmap of " + std::to_string(width) + "x" + std::to_string(height));
   cap.previous = SelectObject(cap.memory, cap.bitmap);
   if (!BitBlt(cap.memory, 0, 0, width, height, cap.screen, visible.left, visible.top, SRCCOPY | CAPTUREBLT))
     Fail("BitBlt from the screen failed");

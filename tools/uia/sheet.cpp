@@ -134,8 +134,8 @@ int CmdCheckButtons(const Args& args) {
   std::snprintf(where, sizeof where,
                 "OK at left %ld right %ld top %ld bottom %ld; expected left %ld right %ld top %ld bottom %ld "
                 "(sheet width %ld, c %ld, h %ld)",
-                okRect.left, okRect.right, okRect.top, okRect.bottom, c - h, c + h, cancelRect.top,
-                cancelRect.bottom, sheetRect.right - sheetRect.left, c, h);
+                okRect.left, okRect.right, okRect.top, okRect.bottom, c - h, c + h, cancelRect.top, cancelRect.bottom,
+                sheetRect.right - sheetRect.left, c, h);
   if (okRect.left != c - h || okRect.right != c + h || okRect.top != cancelRect.top ||
       okRect.bottom != cancelRect.bottom)
     Fail(std::string("OK is not centred: ") + where);

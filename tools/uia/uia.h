@@ -23,7 +23,7 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
-constexpr int kIdHelp = 9;        // a property sheet's Help button
+constexpr int kIdHelp = 9;          // a property sheet's Help button
 constexpr int kIdApplyNow = 12321;  // a property sheet's Apply Now button
 
 struct Failure : std::runtime_error {

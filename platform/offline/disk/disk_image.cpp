@@ -162,8 +162,8 @@ std::unique_ptr<Image> Image::FromBytes(ByteView bytes) {
   opened->bytes_.assign(bytes.data(), bytes.data() + bytes.size());
   disk->data = opened->bytes_.data();
   disk->size = opened->bytes_.size();
-  opened->image_ = tsk_img_open_external(disk, static_cast<TSK_OFF_T>(disk->size), 512, MemoryRead, MemoryClose,
-                                         MemoryStat);
+  opened->image_ =
+      tsk_img_open_external(disk, static_cast<TSK_OFF_T>(disk->size), 512, MemoryRead, MemoryClose, MemoryStat);
   if (!opened->image_) {
     std::free(disk);
     tsk_error_reset();

@@ -18,14 +18,14 @@ namespace offline::disk {
 
 // One volume as the survey found it.
 struct VolumeInfo {
-  int index = 0;            // from 1, in the partition table's order (what --partition takes)
+  int index = 0;             // from 1, in the partition table's order (what --partition takes)
   std::uint64_t offset = 0;  // bytes from the start of the disk
   std::uint64_t size = 0;    // bytes
   std::string partition;     // the table's words for it ("NTFS / exFAT (0x07)"); empty without a table
   std::string fileSystem;    // "NTFS", "BitLocker", another file system's name, or "unknown"
   std::u16string label;
-  std::u16string windows;    // the Windows folder ("WINDOWS") when it holds system32; else empty
-  std::string problem;       // why it cannot be read; empty when it can
+  std::u16string windows;  // the Windows folder ("WINDOWS") when it holds system32; else empty
+  std::string problem;     // why it cannot be read; empty when it can
 
   bool IsNtfs() const { return fileSystem == "NTFS" && problem.empty(); }
   // "volume 2 (offset 1048576, 20 MiB): NTFS 'SYSTEM', Windows in \WINDOWS" and the like.

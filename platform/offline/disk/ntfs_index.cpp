@@ -5,7 +5,7 @@
 namespace offline::ntfs {
 namespace {
 
-constexpr std::size_t kMaxDepth = 32;       // a B-tree of names is a handful of levels deep
+constexpr std::size_t kMaxDepth = 32;        // a B-tree of names is a handful of levels deep
 constexpr std::uint64_t kFixupStride = 512;  // each 512 bytes of a block end in the update sequence number
 constexpr std::uint32_t kMaxBlockSize = 64 * 1024;
 constexpr std::uint16_t kEntryHasChild = 1;
@@ -95,9 +95,12 @@ class Walker {
 
 const char* Describe(IndexError error) {
   switch (error) {
-    case IndexError::kDamaged: return "its index is damaged";
-    case IndexError::kUnreadable: return "a block of its index cannot be read";
-    case IndexError::kTooLarge: return "it has too many entries";
+    case IndexError::kDamaged:
+      return "its index is damaged";
+    case IndexError::kUnreadable:
+      return "a block of its index cannot be read";
+    case IndexError::kTooLarge:
+      return "it has too many entries";
   }
   return "its index cannot be read";
 }

@@ -30,8 +30,8 @@ enum class IndexError {
 const char* Describe(IndexError error);
 
 // Reads `size` bytes of the folder's index allocation at `offset`.
-using IndexBlockReader = std::function<std::optional<std::vector<std::uint8_t>>(std::uint64_t offset,
-                                                                                 std::size_t size)>;
+using IndexBlockReader =
+    std::function<std::optional<std::vector<std::uint8_t>>(std::uint64_t offset, std::size_t size)>;
 
 // The entries of the folder whose $INDEX_ROOT holds `root`, in index order.
 Parsed<std::vector<IndexEntry>, IndexError> ReadIndex(ByteView root, std::uint32_t clusterSize,

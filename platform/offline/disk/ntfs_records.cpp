@@ -89,9 +89,7 @@ std::vector<char16_t> ParseUpCase(ByteView bytes) {
   return table;
 }
 
-std::u16string ParseVolumeName(ByteView bytes) {
-  return TextAt(bytes, 0, bytes.size() / 2).value_or(u"");
-}
+std::u16string ParseVolumeName(ByteView bytes) { return TextAt(bytes, 0, bytes.size() / 2).value_or(u""); }
 
 std::u16string UpperCase(const std::vector<char16_t>& table, std::u16string_view name) {
   std::u16string out(name);

@@ -8,7 +8,7 @@
 namespace offline::ntfs {
 namespace {
 
-constexpr std::size_t kMaxFolderEntries = 500000;   // names of one folder
+constexpr std::size_t kMaxFolderEntries = 500000;    // names of one folder
 constexpr std::size_t kMaxIndexRootBytes = 1 << 18;  // a resident root is a few hundred bytes
 constexpr std::size_t kMaxReparseBytes = 16 * 1024;  // the format's own limit
 constexpr std::size_t kMaxNames = 1024;              // a record holds a few dozen at most
@@ -100,8 +100,8 @@ std::optional<std::vector<std::uint8_t>> Volume::ReadAttribute(const TSK_FS_ATTR
                                                                std::size_t size) const {
   std::vector<std::uint8_t> bytes(size);
   if (size == 0) return bytes;
-  ssize_t n = tsk_fs_attr_read(attribute, static_cast<TSK_OFF_T>(offset), reinterpret_cast<char*>(bytes.data()),
-                               size, TSK_FS_FILE_READ_FLAG_NONE);
+  ssize_t n = tsk_fs_attr_read(attribute, static_cast<TSK_OFF_T>(offset), reinterpret_cast<char*>(bytes.data()), size,
+                               TSK_FS_FILE_READ_FLAG_NONE);
   tsk_error_reset();
   if (n != static_cast<ssize_t>(size)) return std::nullopt;
   return bytes;

@@ -23,7 +23,7 @@ constexpr std::uint64_t kFileFormat = 32;
 constexpr std::uint64_t kRootCell = 36;
 constexpr std::uint64_t kHiveBinsSize = 40;
 constexpr std::uint64_t kClusteringFactor = 44;
-constexpr std::uint64_t kFileName = 48;   // 64 bytes of UTF-16LE
+constexpr std::uint64_t kFileName = 48;     // 64 bytes of UTF-16LE
 constexpr std::uint64_t kChecksum = 0x1FC;  // XOR of the 32-bit words before it
 constexpr std::uint64_t kBaseBlockSize = 4096;
 

@@ -116,7 +116,8 @@ struct Walker {
     if (pread(fd, head, sizeof head, static_cast<off_t>(cell)) == static_cast<ssize_t>(sizeof head)) {
       const ByteView view(head, sizeof head);
       bytes.resize(view.u16At(at.length).value_or(0));
-      if (pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(cell + at.name)) != static_cast<ssize_t>(bytes.size()))
+      if (pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(cell + at.name)) !=
+          static_cast<ssize_t>(bytes.size()))
         bytes.clear();
     }
     if (bytes.empty()) return name + u'\0';  // unreadable: at least not its first part
@@ -199,11 +200,16 @@ struct MemoryFile {
 
 const char* Describe(HiveError error) {
   switch (error) {
-    case HiveError::kTooShort: return "too short for a registry hive";
-    case HiveError::kNotAHive: return "not a registry hive";
-    case HiveError::kDamaged: return "damaged registry hive";
-    case HiveError::kNoRoot: return "registry hive without a root key";
-    case HiveError::kNoMemoryFile: return "no memory for the hive";
+    case HiveError::kTooShort:
+      return "too short for a registry hive";
+    case HiveError::kNotAHive:
+      return "not a registry hive";
+    case HiveError::kDamaged:
+      return "damaged registry hive";
+    case HiveError::kNoRoot:
+      return "registry hive without a root key";
+    case HiveError::kNoMemoryFile:
+      return "no memory for the hive";
   }
   return "unreadable registry hive";
 }

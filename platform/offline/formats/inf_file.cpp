@@ -46,8 +46,9 @@ std::optional<std::size_t> InfLayout::FindSection(std::u16string_view name) cons
   auto nameOf = [this](std::uint32_t s) {
     return std::u16string_view(names).substr(sections[s].name.offset, sections[s].name.length);
   };
-  const auto it = std::lower_bound(sectionsByName.begin(), sectionsByName.end(), name,
-                                   [&](std::uint32_t s, std::u16string_view n) { return CompareNoCase(nameOf(s), n) < 0; });
+  const auto it =
+      std::lower_bound(sectionsByName.begin(), sectionsByName.end(), name,
+                       [&](std::uint32_t s, std::u16string_view n) { return CompareNoCase(nameOf(s), n) < 0; });
   if (it == sectionsByName.end() || CompareNoCase(nameOf(*it), name) != 0) return std::nullopt;
   return *it;
 }
@@ -97,10 +98,9 @@ void InfFile::IndexStrings() const {
 
 const InfLine* InfFile::FindString(std::u16string_view key) const {
   IndexStrings();
-  const auto it = std::lower_bound(strings_->begin(), strings_->end(), key,
-                                   [this](std::uint32_t l, std::u16string_view k) {
-                                     return CompareNoCase(Text(lines_[l].key), k) < 0;
-                                   });
+  const auto it = std::lower_bound(
+      strings_->begin(), strings_->end(), key,
+      [this](std::uint32_t l, std::u16string_view k) { return CompareNoCase(Text(lines_[l].key), k) < 0; });
   if (it == strings_->end() || CompareNoCase(Text(lines_[*it].key), key) != 0) return nullptr;
   return &lines_[*it];
 }
@@ -124,9 +124,7 @@ std::optional<std::size_t> InfFile::FindKey(std::size_t section, std::u16string_
 
 void InfFile::Substitute(std::u16string_view raw, std::u16string* out, const InfDirIds* dirids) const {
   const std::size_t limit = out->size() + kInfMaxFieldChars;
-  auto append = [out, limit](std::u16string_view s) {
-    out->append(s.substr(0, limit - std::min(limit, out->size())));
-  };
+  auto append = [out, limit](std::u16string_view s) { out->append(s.substr(0, limit - std::min(limit, out->size()))); };
   std::size_t i = 0;
   while (i < raw.size() && out->size() < limit) {
     const std::size_t open = raw.find(u'%', i);
@@ -146,8 +144,8 @@ void InfFile::Substitute(std::u16string_view raw, std::u16string* out, const Inf
       append(u"%");
     } else if (const InfLine* hit = FindString(key)) {
       if (hit->fieldCount) append(Field(*hit, 0));
-    } else if (std::optional<std::u16string> path = (dirids && *dirids && DirId(key)) ? (*dirids)(*DirId(key))
-                                                                                        : std::nullopt) {
+    } else if (std::optional<std::u16string> path =
+                   (dirids && *dirids && DirId(key)) ? (*dirids)(*DirId(key)) : std::nullopt) {
       std::u16string_view p = *path;
       if (!p.empty() && p.back() == u'\\' && i < raw.size() && raw[i] == u'\\') p.remove_suffix(1);
       append(p);

@@ -90,9 +90,12 @@ class LineParser {
       }
       if (inQuotes) {
         const bool doubled = c == u'"' && pos_ + 1 < t_.size() && t_[pos_ + 1] == u'"';
-        if (doubled) Add(tok, u'"', true);
-        else if (c == u'"') inQuotes = false;
-        else Add(tok, c, true);
+        if (doubled)
+          Add(tok, u'"', true);
+        else if (c == u'"')
+          inQuotes = false;
+        else
+          Add(tok, c, true);
         pos_ += doubled ? 2 : 1;
         continue;
       }
@@ -179,13 +182,20 @@ std::u16string DecodeInfText(const std::vector<std::uint8_t>& b) {
 
 const char* Describe(InfError error) {
   switch (error) {
-    case InfError::kTooLarge: return "file too large";
-    case InfError::kTooManyLines: return "too many lines";
-    case InfError::kUnclosedSection: return "section header without ]";
-    case InfError::kSectionNameTooLong: return "section name too long";
-    case InfError::kTooManyFields: return "too many fields";
-    case InfError::kTextBeforeSection: return "text before the first section";
-    case InfError::kWrongStyle: return "no Windows NT or Windows 95 signature";
+    case InfError::kTooLarge:
+      return "file too large";
+    case InfError::kTooManyLines:
+      return "too many lines";
+    case InfError::kUnclosedSection:
+      return "section header without ]";
+    case InfError::kSectionNameTooLong:
+      return "section name too long";
+    case InfError::kTooManyFields:
+      return "too many fields";
+    case InfError::kTextBeforeSection:
+      return "text before the first section";
+    case InfError::kWrongStyle:
+      return "no Windows NT or Windows 95 signature";
   }
   return "unreadable";
 }

@@ -32,8 +32,8 @@ namespace offline {
 constexpr std::size_t kInfMaxBytes = 16u * 1024u * 1024u;
 constexpr std::size_t kInfMaxLines = 1000000;
 constexpr std::size_t kInfMaxFieldsPerLine = 4096;
-constexpr std::size_t kInfMaxFields = 2000000;      // in the whole file
-constexpr std::size_t kInfMaxFieldChars = 4096;     // Windows Vista and later; longer text is cut
+constexpr std::size_t kInfMaxFields = 2000000;   // in the whole file
+constexpr std::size_t kInfMaxFieldChars = 4096;  // Windows Vista and later; longer text is cut
 constexpr std::size_t kInfMaxSectionName = 255;
 
 // A stretch of a parsed file's text.
@@ -44,7 +44,7 @@ struct InfSpan {
 };
 
 struct InfLine {
-  InfSpan key;                   // raw, before %strkey% substitution
+  InfSpan key;  // raw, before %strkey% substitution
   bool hasKey = false;
   std::uint32_t firstField = 0;  // raw, quotes removed
   std::uint32_t fieldCount = 0;
@@ -75,8 +75,8 @@ struct InfLayout {
   std::uint32_t textOffset = 0;  // where the text starts in the file (after a byte-order mark)
   std::u16string names;
   std::vector<Range> ranges;
-  std::vector<Section> sections;                // in the order they first appear
-  std::vector<std::uint32_t> sectionsByName;    // section indexes, by upper-cased name
+  std::vector<Section> sections;              // in the order they first appear
+  std::vector<std::uint32_t> sectionsByName;  // section indexes, by upper-cased name
 
   // The section called `name`, without regard to case.
   std::optional<std::size_t> FindSection(std::u16string_view name) const;

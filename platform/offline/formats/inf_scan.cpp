@@ -20,10 +20,10 @@ struct Scanned {
   struct Place {
     std::uint32_t section, start, end;
   };
-  std::vector<std::u16string> names;                 // sections in the order they first appear
-  std::map<std::u16string, std::uint32_t> byName;    // upper-cased name -> section (a tree: no hash to flood)
-  std::vector<Place> places;                         // each stretch of a section's lines, in file order
-  unsigned firstOrphanLine = 0;                      // text before the first section
+  std::vector<std::u16string> names;               // sections in the order they first appear
+  std::map<std::u16string, std::uint32_t> byName;  // upper-cased name -> section (a tree: no hash to flood)
+  std::vector<Place> places;                       // each stretch of a section's lines, in file order
+  unsigned firstOrphanLine = 0;                    // text before the first section
 };
 
 // What a character is to the scan: most are plain text, which it skips in
@@ -180,8 +180,7 @@ std::optional<InfRejection> ScanText(View t, Decode decode, Scanned* out) {
 
 }  // namespace
 
-std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes, bool requireWin4,
-                                              InfFile* file) {
+std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes, bool requireWin4, InfFile* file) {
   if (bytes.size() > kInfMaxBytes) return InfRejection{InfError::kTooLarge, 0};
   const codecs::DetectedEncoding found = codecs::DetectEncoding(bytes.data(), bytes.size());
   const std::uint8_t* body = bytes.data() + found.bomLength;
@@ -194,8 +193,8 @@ std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes,
     layout->encoding = InfLayout::Encoding::kUtf16;
     file->units_ = codecs::DecodeUtf16Le(body, length);
     file->units_.resize(std::min(file->units_.size(), file->units_.find(char16_t(0x1A))));
-    rejection = ScanText(std::u16string_view(file->units_), [](std::u16string_view s) { return std::u16string(s); },
-                         &scanned);
+    rejection = ScanText(
+        std::u16string_view(file->units_), [](std::u16string_view s) { return std::u16string(s); }, &scanned);
   } else {
     const bool utf8 = found.encoding == codecs::Encoding::kUtf8;
     layout->encoding = utf8 ? InfLayout::Encoding::kUtf8 : InfLayout::Encoding::kWindows1252;
@@ -225,8 +224,10 @@ std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes,
     const auto r = static_cast<std::uint32_t>(layout->ranges.size());
     layout->ranges.push_back({p.start, p.end, InfLayout::kNoRange});
     InfLayout::Section& s = layout->sections[p.section];
-    if (s.lastRange == InfLayout::kNoRange) s.firstRange = r;
-    else layout->ranges[s.lastRange].next = r;
+    if (s.lastRange == InfLayout::kNoRange)
+      s.firstRange = r;
+    else
+      layout->ranges[s.lastRange].next = r;
     s.lastRange = r;
   }
   file->layout_ = std::move(layout);

@@ -11,7 +11,7 @@ namespace offline {
 template <typename T, typename Reason>
 class Parsed {
  public:
-  Parsed(T value) : value_(std::move(value)) {}     // NOLINT: implicit, as a return value
+  Parsed(T value) : value_(std::move(value)) {}          // NOLINT: implicit, as a return value
   Parsed(Reason reason) : reason_(std::move(reason)) {}  // NOLINT
 
   bool ok() const { return value_.has_value(); }

@@ -10,7 +10,7 @@ namespace offline {
 namespace pe {
 
 // DOS header (IMAGE_DOS_HEADER).
-constexpr std::uint16_t kDosSignature = 0x5A4D;  // "MZ"
+constexpr std::uint16_t kDosSignature = 0x5A4D;      // "MZ"
 constexpr std::uint64_t kDosNewHeaderOffset = 0x3C;  // e_lfanew: file offset of the NT signature
 constexpr std::uint64_t kDosHeaderSize = 0x40;
 
@@ -89,8 +89,8 @@ namespace resource {
 constexpr std::uint64_t kNumberOfNamedEntries = 12;
 constexpr std::uint64_t kNumberOfIdEntries = 14;
 constexpr std::uint64_t kDirectorySize = 16;  // the entries follow
-constexpr std::uint64_t kEntryName = 0;        // an id, or kNameIsString | offset of a name
-constexpr std::uint64_t kEntryTarget = 4;      // kSubdirectory | directory, or a data entry
+constexpr std::uint64_t kEntryName = 0;       // an id, or kNameIsString | offset of a name
+constexpr std::uint64_t kEntryTarget = 4;     // kSubdirectory | directory, or a data entry
 constexpr std::uint64_t kEntrySize = 8;
 constexpr std::uint32_t kNameIsString = 0x80000000u;
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
@@ -100,7 +100,7 @@ constexpr std::uint64_t kDataSize = 4;
 constexpr std::uint64_t kDataCodePage = 8;
 constexpr std::uint64_t kDataEntrySize = 16;
 
-constexpr std::uint16_t kTypeVersion = 16;  // RT_VERSION
+constexpr std::uint16_t kTypeVersion = 16;   // RT_VERSION
 constexpr std::uint16_t kVersionInfoId = 1;  // VS_VERSION_INFO
 
 constexpr std::uint64_t Entry(std::uint64_t directory, std::uint32_t index) {

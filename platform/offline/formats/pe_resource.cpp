@@ -132,8 +132,7 @@ Parsed<Headers, PeError> ReadHeaders(const ByteSource& file, std::uint64_t lfane
   return Headers{optional + *optionalSize, *sectionCount, *resourceRva};
 }
 
-Parsed<std::vector<Section>, PeError> ReadSections(const ByteSource& file, std::uint64_t table,
-                                                   std::uint32_t count) {
+Parsed<std::vector<Section>, PeError> ReadSections(const ByteSource& file, std::uint64_t table, std::uint32_t count) {
   if (count == 0 || count > kMaxSections) return PeError::kBadSectionTable;
   std::vector<Section> sections;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -203,15 +202,24 @@ std::optional<std::size_t> ChooseLanguage(const std::vector<std::uint16_t>& lang
 
 const char* Describe(PeError error) {
   switch (error) {
-    case PeError::kNotPe: return "not a PE file";
-    case PeError::kTruncated: return "truncated";
-    case PeError::kUnknownFormat: return "unknown PE format";
-    case PeError::kBadSectionTable: return "damaged section table";
-    case PeError::kNoResources: return "no resources";
-    case PeError::kBadResourceDirectory: return "damaged resource directory";
-    case PeError::kNoVersionResource: return "no version resource";
-    case PeError::kBadVersionEntry: return "damaged version resource entry";
-    case PeError::kBadVersionSize: return "version resource empty or too large";
+    case PeError::kNotPe:
+      return "not a PE file";
+    case PeError::kTruncated:
+      return "truncated";
+    case PeError::kUnknownFormat:
+      return "unknown PE format";
+    case PeError::kBadSectionTable:
+      return "damaged section table";
+    case PeError::kNoResources:
+      return "no resources";
+    case PeError::kBadResourceDirectory:
+      return "damaged resource directory";
+    case PeError::kNoVersionResource:
+      return "no version resource";
+    case PeError::kBadVersionEntry:
+      return "damaged version resource entry";
+    case PeError::kBadVersionSize:
+      return "version resource empty or too large";
   }
   return "unreadable";
 }

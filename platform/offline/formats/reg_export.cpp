@@ -238,19 +238,32 @@ class PhysicalLines {
 
 const char* Describe(RegLineError error) {
   switch (error) {
-    case RegLineError::kNotAnExportHeader: return "not a registry export header";
-    case RegLineError::kMalformedKeyLine: return "malformed key line";
-    case RegLineError::kKeyOutsideLocalMachine: return "key outside HKEY_LOCAL_MACHINE ignored";
-    case RegLineError::kDeleteLocalMachine: return "cannot delete HKEY_LOCAL_MACHINE";
-    case RegLineError::kUnterminatedValueName: return "unterminated value name";
-    case RegLineError::kUnrecognisedLine: return "unrecognised line";
-    case RegLineError::kMissingEquals: return "missing '=' after value name";
-    case RegLineError::kMalformedValueData: return "malformed value data";
-    case RegLineError::kLineTooLong: return "line longer than 4 Mi characters";
-    case RegLineError::kKeyTooDeep: return "key more than 512 levels deep";
-    case RegLineError::kKeyNameTooLong: return "key name longer than 255 characters";
-    case RegLineError::kValueNameTooLong: return "value name longer than 16383 characters";
-    case RegLineError::kValueTooLarge: return "value data larger than 1 MiB";
+    case RegLineError::kNotAnExportHeader:
+      return "not a registry export header";
+    case RegLineError::kMalformedKeyLine:
+      return "malformed key line";
+    case RegLineError::kKeyOutsideLocalMachine:
+      return "key outside HKEY_LOCAL_MACHINE ignored";
+    case RegLineError::kDeleteLocalMachine:
+      return "cannot delete HKEY_LOCAL_MACHINE";
+    case RegLineError::kUnterminatedValueName:
+      return "unterminated value name";
+    case RegLineError::kUnrecognisedLine:
+      return "unrecognised line";
+    case RegLineError::kMissingEquals:
+      return "missing '=' after value name";
+    case RegLineError::kMalformedValueData:
+      return "malformed value data";
+    case RegLineError::kLineTooLong:
+      return "line longer than 4 Mi characters";
+    case RegLineError::kKeyTooDeep:
+      return "key more than 512 levels deep";
+    case RegLineError::kKeyNameTooLong:
+      return "key name longer than 255 characters";
+    case RegLineError::kValueNameTooLong:
+      return "value name longer than 16383 characters";
+    case RegLineError::kValueTooLarge:
+      return "value data larger than 1 MiB";
   }
   return "unreadable line";
 }
@@ -274,8 +287,8 @@ void ParseRegExport(const std::vector<std::uint8_t>& bytes, RegExportSink& sink)
     const bool first = joined.empty() && !joinedTooLong;
     if (first) joinedStart = lineNo;
     // A value's data continues on the next line after a trailing backslash.
-    const bool continues = !tooLong && !line.empty() && line.back() == u'\\' &&
-                           (!first || line.find(u'=') != std::u16string_view::npos);
+    const bool continues =
+        !tooLong && !line.empty() && line.back() == u'\\' && (!first || line.find(u'=') != std::u16string_view::npos);
     if (continues) line.remove_suffix(1);
     joinedTooLong = joinedTooLong || tooLong || joined.size() + line.size() > kMaxLineChars;
     if (!joinedTooLong) joined.append(line);

@@ -18,11 +18,11 @@ char16_t FoldAZ(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char
 // One node of the tree, with all its offsets checked against its extent.
 struct Node {
   std::uint64_t start = 0;
-  std::uint64_t end = 0;         // start + wLength
+  std::uint64_t end = 0;  // start + wLength
   std::uint64_t keyStart = 0;
-  std::uint64_t keyChars = 0;    // without the NUL
-  std::uint16_t valueLength = 0; // wValueLength
-  std::uint16_t type = 0;        // wType: 1 text, 0 binary
+  std::uint64_t keyChars = 0;     // without the NUL
+  std::uint16_t valueLength = 0;  // wValueLength
+  std::uint16_t type = 0;         // wType: 1 text, 0 binary
   std::uint64_t valueStart = 0;
   std::uint64_t valueBytes = 0;  // clipped to the node
   std::uint64_t childrenStart = 0;
@@ -106,15 +106,24 @@ bool HasTerminator(ByteView block, std::uint64_t from, std::uint64_t end) {
 
 const char* Describe(VersionQueryError error) {
   switch (error) {
-    case VersionQueryError::kBadRoot: return "damaged version block";
-    case VersionQueryError::kPathTooLong: return "query path too long";
-    case VersionQueryError::kNoFixedInfo: return "no fixed file information";
-    case VersionQueryError::kBadSignature: return "fixed file information without its signature";
-    case VersionQueryError::kNotFound: return "no such value";
-    case VersionQueryError::kBadNode: return "damaged version block entry";
-    case VersionQueryError::kNoValue: return "entry without a value";
-    case VersionQueryError::kUnterminatedText: return "unterminated text value";
-    case VersionQueryError::kValueOutsideNode: return "value runs past its entry";
+    case VersionQueryError::kBadRoot:
+      return "damaged version block";
+    case VersionQueryError::kPathTooLong:
+      return "query path too long";
+    case VersionQueryError::kNoFixedInfo:
+      return "no fixed file information";
+    case VersionQueryError::kBadSignature:
+      return "fixed file information without its signature";
+    case VersionQueryError::kNotFound:
+      return "no such value";
+    case VersionQueryError::kBadNode:
+      return "damaged version block entry";
+    case VersionQueryError::kNoValue:
+      return "entry without a value";
+    case VersionQueryError::kUnterminatedText:
+      return "unterminated text value";
+    case VersionQueryError::kValueOutsideNode:
+      return "value runs past its entry";
   }
   return "unreadable";
 }

@@ -32,8 +32,8 @@ enum class VersionQueryError {
 const char* Describe(VersionQueryError error);
 
 struct VersionValue {
-  std::uint64_t offset;  // of the value, from the start of the block
-  std::uint32_t length;  // as VerQueryValueW reports it: wValueLength of the node
+  std::uint64_t offset;       // of the value, from the start of the block
+  std::uint32_t length;       // as VerQueryValueW reports it: wValueLength of the node
   std::uint64_t nodeEnd = 0;  // where the value's node ends
 };
 

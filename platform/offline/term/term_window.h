@@ -35,8 +35,8 @@ struct Window {
 
   CDialog* dialog = nullptr;  // the dialog or page object behind the window
   std::vector<MenuEntry> systemMenu;
-  Window* focus = nullptr;    // the focused push button
-  std::u16string hint;        // keys shown on the bottom frame line
+  Window* focus = nullptr;          // the focused push button
+  std::u16string hint;              // keys shown on the bottom frame line
   CPropertySheet* sheet = nullptr;  // the sheet object behind a sheet window
   std::size_t page = 0;             // a sheet's selected page
   std::size_t firstTab = 0;         // a sheet's first tab shown
@@ -64,7 +64,7 @@ void DestroyWindow(Window* window);
 void CentreTopLevels(long screenWidth, long screenHeight);
 
 Rect ScreenRect(const Window* window);
-Rect ClientScreenRect(const Window* window);  // the client area in screen coordinates
+Rect ClientScreenRect(const Window* window);   // the client area in screen coordinates
 bool IsVisibleOnScreen(const Window* window);  // it and every parent visible
 Window* ChildById(const Window* window, int id);
 

@@ -94,13 +94,20 @@ class CursesDisplay : public ui::term::Display {
       }
       if (kind == KEY_CODE_YES) {
         switch (ch) {
-          case KEY_ENTER: return Key{KeyCode::Enter, 0};
-          case KEY_BTAB: return Key{KeyCode::BackTab, 0};
-          case KEY_LEFT: return Key{KeyCode::Left, 0};
-          case KEY_RIGHT: return Key{KeyCode::Right, 0};
-          case KEY_UP: return Key{KeyCode::Up, 0};
-          case KEY_DOWN: return Key{KeyCode::Down, 0};
-          case KEY_RESIZE: return Key{KeyCode::Resize, 0};
+          case KEY_ENTER:
+            return Key{KeyCode::Enter, 0};
+          case KEY_BTAB:
+            return Key{KeyCode::BackTab, 0};
+          case KEY_LEFT:
+            return Key{KeyCode::Left, 0};
+          case KEY_RIGHT:
+            return Key{KeyCode::Right, 0};
+          case KEY_UP:
+            return Key{KeyCode::Up, 0};
+          case KEY_DOWN:
+            return Key{KeyCode::Down, 0};
+          case KEY_RESIZE:
+            return Key{KeyCode::Resize, 0};
           default:
             if (ch > KEY_F0 && ch <= KEY_F(63)) return Key{KeyCode::Function, static_cast<char32_t>(ch - KEY_F0)};
             return Key{};
@@ -108,11 +115,16 @@ class CursesDisplay : public ui::term::Display {
       }
       switch (ch) {
         case L'\n':
-        case L'\r': return Key{KeyCode::Enter, 0};
-        case 27: return Key{KeyCode::Escape, 0};
-        case L'\t': return Key{KeyCode::Tab, 0};
-        case L' ': return Key{KeyCode::Space, 0};
-        default: return Key{KeyCode::Char, static_cast<char32_t>(ch)};
+        case L'\r':
+          return Key{KeyCode::Enter, 0};
+        case 27:
+          return Key{KeyCode::Escape, 0};
+        case L'\t':
+          return Key{KeyCode::Tab, 0};
+        case L' ':
+          return Key{KeyCode::Space, 0};
+        default:
+          return Key{KeyCode::Char, static_cast<char32_t>(ch)};
       }
     }
     return Key{KeyCode::End, 0};  // the keyboard is gone (end of input, hang-up)
@@ -121,22 +133,32 @@ class CursesDisplay : public ui::term::Display {
  private:
   static const cchar_t* LineCharacter(char32_t ch) {
     switch (ch) {
-      case U'─': return WACS_HLINE;
-      case U'│': return WACS_VLINE;
-      case U'┌': return WACS_ULCORNER;
-      case U'┐': return WACS_URCORNER;
-      case U'└': return WACS_LLCORNER;
-      case U'┘': return WACS_LRCORNER;
-      default: return nullptr;
+      case U'─':
+        return WACS_HLINE;
+      case U'│':
+        return WACS_VLINE;
+      case U'┌':
+        return WACS_ULCORNER;
+      case U'┐':
+        return WACS_URCORNER;
+      case U'└':
+        return WACS_LLCORNER;
+      case U'┘':
+        return WACS_LRCORNER;
+      default:
+        return nullptr;
     }
   }
 
   attr_t AttributesOf(Look look) const {
     switch (look) {
-      case Look::Title: return A_BOLD;
+      case Look::Title:
+        return A_BOLD;
       case Look::Focus:
-      case Look::Selected: return A_REVERSE;
-      default: return A_NORMAL;
+      case Look::Selected:
+        return A_REVERSE;
+      default:
+        return A_NORMAL;
     }
   }
 

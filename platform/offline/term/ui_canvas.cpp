@@ -35,7 +35,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 Canvas::Canvas(int width, int height)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       cells_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {
   ResetClip();
 }
@@ -140,8 +141,10 @@ std::u32string ToDisplay(const std::u16string& text) {
 std::u16string StripMnemonic(const std::u16string& text) {
   std::u16string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'&' && i + 1 < text.size()) ++i;
-    else if (text[i] == u'&') continue;
+    if (text[i] == u'&' && i + 1 < text.size())
+      ++i;
+    else if (text[i] == u'&')
+      continue;
     out += text[i];
   }
   return out;
@@ -166,8 +169,10 @@ std::vector<std::u32string> WrapText(const std::u32string& text, int width) {
       // Break after the last blank that fits, unless the next character is a blank.
       if (text[end] != U' ') {
         std::size_t blank = text.rfind(U' ', end - 1);
-        if (blank != std::u32string::npos && blank > pos) end = blank;
-        else if (end == pos) end = pos + 1;  // a character wider than the line
+        if (blank != std::u32string::npos && blank > pos)
+          end = blank;
+        else if (end == pos)
+          end = pos + 1;  // a character wider than the line
       }
     }
     std::u32string line = text.substr(pos, end - pos);

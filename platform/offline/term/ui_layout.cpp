@@ -98,13 +98,16 @@ MessageLayout LayoutMessage(const std::u16string& text, const std::u16string& ca
     paragraph.clear();
   };
   for (char16_t c : text) {
-    if (c == u'\n') flush();
-    else if (c != u'\r') paragraph += c;
+    if (c == u'\n')
+      flush();
+    else if (c != u'\r')
+      paragraph += c;
   }
   flush();
 
   long textWidth = 0;
-  for (const std::u32string& line : layout.lines) textWidth = std::max(textWidth, static_cast<long>(DisplayWidth(line)));
+  for (const std::u32string& line : layout.lines)
+    textWidth = std::max(textWidth, static_cast<long>(DisplayWidth(line)));
   const long iconWidth = icon ? 4 : 0;
   const long n = static_cast<long>(buttonCount);
   const long buttonsWidth = n > 0 ? n * kMessageButtonWidth + (n - 1) * 2 : 0;

@@ -47,9 +47,9 @@ std::size_t NextPage(std::size_t current, std::size_t count, int step);
 // A message box: wrapped text and a row of buttons, centred.
 struct MessageLayout {
   long clientWidth = 0, clientHeight = 0;
-  long textLeft = 0;                // column of the text (after the icon, if any)
+  long textLeft = 0;  // column of the text (after the icon, if any)
   std::vector<std::u32string> lines;
-  std::vector<Rect> buttons;        // in client coordinates
+  std::vector<Rect> buttons;  // in client coordinates
 };
 constexpr long kMessageTextWidth = 56;
 constexpr long kMessageButtonWidth = 10;

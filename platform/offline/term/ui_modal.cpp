@@ -33,8 +33,8 @@ void MoveFocus(Window* w, int step) {
   const std::vector<Window*> buttons = VisibleButtons(w);
   if (buttons.empty()) return;
   auto it = std::find(buttons.begin(), buttons.end(), w->focus);
-  const std::size_t at = it == buttons.end() ? (step > 0 ? buttons.size() - 1 : 0)
-                                             : static_cast<std::size_t>(it - buttons.begin());
+  const std::size_t at =
+      it == buttons.end() ? (step > 0 ? buttons.size() - 1 : 0) : static_cast<std::size_t>(it - buttons.begin());
   w->focus = buttons[term::NextPage(at, buttons.size(), step)];
 }
 
@@ -79,9 +79,12 @@ struct WindowGuard {
 };
 
 void PressButton(CDialog& dialog, const Window& button) {
-  if (button.id == kIdOk) WindowDriver::Ok(dialog);
-  else if (button.id == kIdCancel) WindowDriver::Cancel(dialog);
-  else dialog.EndDialog(button.id);
+  if (button.id == kIdOk)
+    WindowDriver::Ok(dialog);
+  else if (button.id == kIdCancel)
+    WindowDriver::Cancel(dialog);
+  else
+    dialog.EndDialog(button.id);
 }
 
 void DialogKey(CDialog& dialog, Window* w, const Key& key) {
@@ -93,20 +96,28 @@ void DialogKey(CDialog& dialog, Window* w, const Key& key) {
         for (Window* b : VisibleButtons(w))
           if (b->control == ControlKind::DefPushButton) button = b;
       }
-      if (button != nullptr) PressButton(dialog, *button);
-      else WindowDriver::Ok(dialog);
+      if (button != nullptr)
+        PressButton(dialog, *button);
+      else
+        WindowDriver::Ok(dialog);
       break;
     }
     case KeyCode::Space:
       if (w->focus != nullptr) PressButton(dialog, *w->focus);
       break;
-    case KeyCode::Escape: WindowDriver::Cancel(dialog); break;
+    case KeyCode::Escape:
+      WindowDriver::Cancel(dialog);
+      break;
     case KeyCode::Tab:
     case KeyCode::Right:
-    case KeyCode::Down: MoveFocus(w, +1); break;
+    case KeyCode::Down:
+      MoveFocus(w, +1);
+      break;
     case KeyCode::BackTab:
     case KeyCode::Left:
-    case KeyCode::Up: MoveFocus(w, -1); break;
+    case KeyCode::Up:
+      MoveFocus(w, -1);
+      break;
     case KeyCode::Function: {
       // F2, F3, ... are the system menu's entries, as the frame shows them.
       unsigned n = 2;
@@ -120,7 +131,8 @@ void DialogKey(CDialog& dialog, Window* w, const Key& key) {
       }
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -150,8 +162,8 @@ std::intptr_t CDialog::DoModal() {
   term::Display* display = term::CurrentDisplay();
   if (display == nullptr || term::FromHandle(m_hWnd) != nullptr) return -1;
   const DialogTemplate& t = Template();
-  Window* w = term::CreateTopLevel(WindowKind::Dialog, t.caption != nullptr ? t.caption : u"",
-                                   term::DluToColumns(t.cx), term::DluToRows(t.cy), OwnerFor(parent_));
+  Window* w = term::CreateTopLevel(WindowKind::Dialog, t.caption != nullptr ? t.caption : u"", term::DluToColumns(t.cx),
+                                   term::DluToRows(t.cy), OwnerFor(parent_));
   WindowGuard guard{w};
   w->dialog = this;
   term::CreateControls(w, t);
@@ -205,8 +217,8 @@ std::intptr_t CPropertySheet::DoModal() {
     pageHeight = std::max(pageHeight, term::DluToRows(page->Template().cy));
   }
   const term::SheetLayout layout = term::LayoutSheet(pageWidth, pageHeight);
-  Window* w = term::CreateTopLevel(WindowKind::Sheet, caption_, layout.clientWidth, layout.clientHeight,
-                                   OwnerFor(parent_));
+  Window* w =
+      term::CreateTopLevel(WindowKind::Sheet, caption_, layout.clientWidth, layout.clientHeight, OwnerFor(parent_));
   WindowGuard guard{w};
   w->sheet = this;
   w->hint = u"Left/Right: page   Enter: OK   Esc: close";
@@ -217,8 +229,8 @@ std::intptr_t CPropertySheet::DoModal() {
     int id;
     const char16_t* text;
   };
-  const StandardButton standard[4] = {{kIdOk, u"OK"}, {kIdCancel, u"Cancel"}, {kIdApplyNow, u"&Apply Now"},
-                                      {kIdHelp, u"Help"}};
+  const StandardButton standard[4] = {
+      {kIdOk, u"OK"}, {kIdCancel, u"Cancel"}, {kIdApplyNow, u"&Apply Now"}, {kIdHelp, u"Help"}};
   for (int i = 0; i < 4; ++i) {
     Window* button = term::CreateChild(w, WindowKind::Control, standard[i].id, standard[i].text, layout.buttons[i]);
     button->control = i == 0 ? ControlKind::DefPushButton : ControlKind::PushButton;
@@ -258,13 +270,22 @@ std::intptr_t CPropertySheet::DoModal() {
       [this, w, &showPage, &end](const Key& key) {
         switch (key.code) {
           case KeyCode::Right:
-          case KeyCode::Tab: showPage(term::NextPage(w->page, pages_.size(), +1)); break;
+          case KeyCode::Tab:
+            showPage(term::NextPage(w->page, pages_.size(), +1));
+            break;
           case KeyCode::Left:
-          case KeyCode::BackTab: showPage(term::NextPage(w->page, pages_.size(), -1)); break;
+          case KeyCode::BackTab:
+            showPage(term::NextPage(w->page, pages_.size(), -1));
+            break;
           case KeyCode::Enter:
-          case KeyCode::Space: end(kIdOk); break;
-          case KeyCode::Escape: end(kIdCancel); break;
-          default: break;
+          case KeyCode::Space:
+            end(kIdOk);
+            break;
+          case KeyCode::Escape:
+            end(kIdCancel);
+            break;
+          default:
+            break;
         }
       },
       [&end] { end(kIdCancel); });
@@ -283,11 +304,20 @@ int ShowMessageBox(CWnd* owner, const char16_t* text, const char16_t* caption, u
       yesNo ? std::vector<Choice>{{kIdYes, u"&Yes"}, {kIdNo, u"&No"}} : std::vector<Choice>{{kIdOk, u"OK"}};
   const char16_t* iconText = nullptr;
   switch (type & 0xF0u) {
-    case 0x10: iconText = u"(X)"; break;
-    case kMbIconQuestion: iconText = u"(?)"; break;
-    case 0x30: iconText = u"(!)"; break;
-    case 0x40: iconText = u"(i)"; break;
-    default: break;
+    case 0x10:
+      iconText = u"(X)";
+      break;
+    case kMbIconQuestion:
+      iconText = u"(?)";
+      break;
+    case 0x30:
+      iconText = u"(!)";
+      break;
+    case 0x40:
+      iconText = u"(i)";
+      break;
+    default:
+      break;
   }
   const std::u16string captionText = caption != nullptr ? caption : u"Error";
   const term::MessageLayout layout =
@@ -329,15 +359,20 @@ int ShowMessageBox(CWnd* owner, const char16_t* text, const char16_t* caption, u
             break;
           case KeyCode::Tab:
           case KeyCode::Right:
-          case KeyCode::Down: MoveFocus(w, +1); break;
+          case KeyCode::Down:
+            MoveFocus(w, +1);
+            break;
           case KeyCode::BackTab:
           case KeyCode::Left:
-          case KeyCode::Up: MoveFocus(w, -1); break;
+          case KeyCode::Up:
+            MoveFocus(w, -1);
+            break;
           case KeyCode::Char:
             if (yesNo && (key.ch == U'y' || key.ch == U'Y')) end(kIdYes);
             if (yesNo && (key.ch == U'n' || key.ch == U'N')) end(kIdNo);
             break;
-          default: break;
+          default:
+            break;
         }
       },
       [yesNo, &end] { end(yesNo ? kIdNo : kIdOk); });

@@ -158,9 +158,8 @@ Canvas RenderScreen(int width, int height) {
   long needWidth = 0, needHeight = 0;
   RequiredSize(&needWidth, &needHeight);
   if (width < needWidth || height < needHeight) {
-    const std::u16string note = u"Enlarge the terminal to at least " + Number(needWidth) + u"x" +
-                                Number(needHeight) + u" (it is " + Number(width) + u"x" +
-                                Number(height) + u" now).";
+    const std::u16string note = u"Enlarge the terminal to at least " + Number(needWidth) + u"x" + Number(needHeight) +
+                                u" (it is " + Number(width) + u"x" + Number(height) + u" now).";
     const std::vector<std::u32string> lines = WrapText(ToDisplay(note), width);
     const long top = std::max(0L, (height - static_cast<long>(lines.size())) / 2);
     for (std::size_t i = 0; i < lines.size(); ++i)

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-
 namespace offline {
 namespace {
 
@@ -49,8 +48,7 @@ std::optional<DrivePath> CachedSource::Resolve(const safefs::Parts& components, 
     paths_.clear();
     missing_.clear();
   }
-  if (path && !path->exists() && path->parts.size() == components.size() &&
-      path->spelled.size() == components.size()) {
+  if (path && !path->exists() && path->parts.size() == components.size() && path->spelled.size() == components.size()) {
     const std::size_t upTo = path->found + 1;  // the first component missing, included
     DrivePath stop = *path;
     stop.parts.resize(upTo);

@@ -49,19 +49,18 @@ class CachedSource final : public DriveSource {
  private:
   std::shared_ptr<const DriveSource> inner_;
   mutable std::mutex mutex_;
-  mutable std::map<std::string, std::optional<DrivePath>> paths_;     // by the components asked for, and the final link's rule
+  mutable std::map<std::string, std::optional<DrivePath>>
+      paths_;  // by the components asked for, and the final link's rule
   // Where a walk stopped: the components asked up to the first one missing,
   // with what was found up to there, so that any longer path through it is
   // answered without a walk (walks that met no link that changed their depth).
   mutable std::map<std::string, DrivePath> missing_;
-  mutable std::map<std::string, std::optional<DriveStat>> stats_;      // by the file's own spelling
-  mutable std::map<std::string, std::vector<DriveEntry>> listings_;   // by the folder's own spelling
+  mutable std::map<std::string, std::optional<DriveStat>> stats_;    // by the file's own spelling
+  mutable std::map<std::string, std::vector<DriveEntry>> listings_;  // by the folder's own spelling
   mutable std::size_t listed_ = 0;
 };
 
 // A source wrapped in the cache.
 std::shared_ptr<const DriveSource> Cached(std::shared_ptr<const DriveSource> source);
-
-
 
 }  // namespace offline

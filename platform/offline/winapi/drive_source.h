@@ -42,9 +42,9 @@ struct DriveStat {
 
 // Where a walk down a source ended.
 struct DrivePath {
-  safefs::Parts parts;    // the source's spelling, links replaced by where they lead; missing parts as asked
-  safefs::Parts spelled;  // one per asked component: the name matched (a link's own name), or as asked
-  std::size_t found = 0;  // leading parts that exist
+  safefs::Parts parts;        // the source's spelling, links replaced by where they lead; missing parts as asked
+  safefs::Parts spelled;      // one per asked component: the name matched (a link's own name), or as asked
+  std::size_t found = 0;      // leading parts that exist
   bool parentExists = false;  // all but the last part exist and lead to a folder
   bool finalIsLink = false;   // the last part is a link, left unfollowed as asked
   mode_t mode = 0;            // DriveStat::mode of the last part when it exists
@@ -96,8 +96,7 @@ class DriveSource {
   // source keeps them, at most `limit`; "." and ".." too, except in the
   // drive's root. Only files and folders: what Windows would not show (a
   // FIFO, a device, a link leading nowhere) is left out.
-  virtual std::vector<DriveEntry> List(const DrivePath& folder, const EntryFilter& wanted,
-                                       std::size_t limit) const = 0;
+  virtual std::vector<DriveEntry> List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const = 0;
 
   // Opens an existing regular file or folder for reading; null with errno
   // (ENODEV for a FIFO, socket or device, ELOOP for a link) otherwise.

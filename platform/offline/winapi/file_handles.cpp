@@ -121,7 +121,8 @@ HANDLE CreateNew(const offline::Place& place, const Request& r, bool systemHasIt
   if (r.disposition == OPEN_EXISTING || r.disposition == TRUNCATE_EXISTING)
     return offline::Fail(INVALID_HANDLE_VALUE, place.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, "");
   if (!place.parentExists)
-    return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
+    return offline::Fail(INVALID_HANDLE_VALUE, ERROR_PATH_NOT_FOUND,
+                         "the folder it belongs in does not exist, or is a file");
   offline::safefs::Fd parent = place.OpenParent();
   const mode_t perms = (r.flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
   offline::safefs::Fd fd(parent.valid() ? openat(parent.get(), place.Name().c_str(),
@@ -194,7 +195,8 @@ BOOL CreateDirectoryW(const WCHAR* path, void*) {
   if (!p || p->parts.empty()) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "");
   std::optional<offline::Found> existing = offline::MapForRead(name);
   if (p->exists || (existing && existing->exists())) return offline::Fail(FALSE, ERROR_ALREADY_EXISTS, "");
-  if (!p->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
+  if (!p->parentExists)
+    return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   offline::safefs::Fd parent = p->OpenParent();
   if (!parent.valid() || mkdirat(parent.get(), p->Name().c_str(), 0755) != 0) return offline::FailErrno(FALSE, errno);
   return TRUE;

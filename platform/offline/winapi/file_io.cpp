@@ -186,7 +186,8 @@ BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  if (!offline::Handles().Remove<offline::FileObject>(offline::HandleId(handle))) return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
+  if (!offline::Handles().Remove<offline::FileObject>(offline::HandleId(handle)))
+    return offline::Fail(FALSE, ERROR_INVALID_HANDLE, "");
   return TRUE;
 }
 

@@ -65,7 +65,8 @@ BOOL MoveFileExW(const WCHAR* existingFileName, const WCHAR* newFileName, DWORD 
   if (!S_ISREG(from->mode) || from->finalIsLink)
     return offline::Fail(FALSE, ERROR_ACCESS_DENIED, "only files are moved");
   std::optional<offline::Place> to = offline::MapForWrite(View(newFileName));
-  if (!to || !to->parentExists) return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
+  if (!to || !to->parentExists)
+    return offline::Fail(FALSE, ERROR_PATH_NOT_FOUND, "the folder it belongs in does not exist, or is a file");
   if (to->tree != from->tree) return offline::Fail(FALSE, ERROR_NOT_SAME_DEVICE, "");
   std::optional<offline::Found> system = offline::MapInSystem(View(newFileName), false);
   const bool systemOnly = !to->exists && to->InOutput() && system && system->exists();

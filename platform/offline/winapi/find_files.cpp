@@ -36,10 +36,14 @@ std::u16string WindowsPattern(std::u16string_view pattern) {
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     char16_t c = pattern[i];
     char16_t next = i + 1 < pattern.size() ? pattern[i + 1] : u'\0';
-    if (c == u'?') out += kDosQm;
-    else if (c == u'.' && (next == u'?' || next == u'*')) out += kDosDot;
-    else if (c == u'*' && next == u'.') out += kDosStar;
-    else out += c;
+    if (c == u'?')
+      out += kDosQm;
+    else if (c == u'.' && (next == u'?' || next == u'*'))
+      out += kDosDot;
+    else if (c == u'*' && next == u'.')
+      out += kDosStar;
+    else
+      out += c;
   }
   return out;
 }
@@ -246,8 +250,9 @@ class Listings final : public offline::WriteAware {
     return kept.listing;
   }
   void ForgetPath(const std::string& key) override {
-    ForgetIf([&key](const Kept& k) { return k.folder.empty() || offline::IsAtOrAbove(k.folder, key) ||
-                                            offline::IsAtOrAbove(key, k.folder); });
+    ForgetIf([&key](const Kept& k) {
+      return k.folder.empty() || offline::IsAtOrAbove(k.folder, key) || offline::IsAtOrAbove(key, k.folder);
+    });
   }
   void ForgetWritten() override {
     ForgetIf([](const Kept& k) { return k.written; });

@@ -30,12 +30,12 @@ struct FileObject {
 // One entry of a folder listing, as compact as a listing of many thousands
 // of files needs it.
 struct FoundEntry {
-  std::u16string names;      // the long name, then, after a NUL, the 8.3 name when there is one
-  std::u16string key;        // the upper-cased name that matched (the long one, else the short one): the order
+  std::u16string names;  // the long name, then, after a NUL, the 8.3 name when there is one
+  std::u16string key;    // the upper-cased name that matched (the long one, else the short one): the order
   os::DWORD attributes = 0;
   std::uint64_t size = 0;
   DriveTimes times;
-  std::uint32_t order = 0;   // where it was met: of two entries with one name the first is kept
+  std::uint32_t order = 0;  // where it was met: of two entries with one name the first is kept
 
   std::u16string_view Name() const { return std::u16string_view(names).substr(0, names.find(u'\0')); }
   std::u16string_view ShortName() const {

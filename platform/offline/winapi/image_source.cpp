@@ -11,9 +11,9 @@
 namespace offline {
 namespace {
 
-constexpr int kMaxLinks = 40;                    // as many as a host path may pass
-constexpr std::size_t kMaxSteps = 4096;          // components walked for one path, links included
-constexpr std::size_t kMaxCachedEntries = 2000000;  // folder entries kept between lookups
+constexpr int kMaxLinks = 40;                         // as many as a host path may pass
+constexpr std::size_t kMaxSteps = 4096;               // components walked for one path, links included
+constexpr std::size_t kMaxCachedEntries = 2000000;    // folder entries kept between lookups
 constexpr std::uint32_t kNameSurrogate = 0x20000000;  // a reparse tag that makes a name lead elsewhere
 
 bool IsLink(const ntfs::FileRecord& record) { return record.reparse && (record.reparse->tag & kNameSurrogate); }
@@ -250,8 +250,7 @@ std::optional<DriveStat> ImageSource::Stat(const DrivePath& path) const {
   return StatOf(*record);
 }
 
-std::vector<DriveEntry> ImageSource::List(const DrivePath& folder, const EntryFilter& wanted,
-                                          std::size_t limit) const {
+std::vector<DriveEntry> ImageSource::List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const {
   std::vector<DriveEntry> out;
   std::optional<DriveStat> own = Stat(folder);
   if (!own || !S_ISDIR(own->mode)) return out;

@@ -42,13 +42,13 @@ class ImageSource : public DriveSource {
  private:
   struct Entry {
     std::uint64_t ref = 0;
-    ntfs::FileName name;     // the long name, with the index's copy of size, times, attributes
+    ntfs::FileName name;       // the long name, with the index's copy of size, times, attributes
     std::u16string shortName;  // its separate 8.3 name, if any
   };
   struct Folder {
-    std::vector<Entry> entries;  // in index order
+    std::vector<Entry> entries;                              // in index order
     std::unordered_map<std::u16string, std::size_t> byName;  // upper-cased long and 8.3 names
-    std::string problem;        // why the index could not be read
+    std::string problem;                                     // why the index could not be read
   };
 
   std::shared_ptr<const Folder> FolderOf(std::uint64_t ref, const std::string& where) const;

@@ -56,11 +56,16 @@ std::size_t Size(const InfAnswer& a) {
 
 os::DWORD ErrorOf(InfError reason) {
   switch (reason) {
-    case InfError::kUnclosedSection: return os::ERROR_BAD_SECTION_NAME_LINE;
-    case InfError::kSectionNameTooLong: return os::ERROR_SECTION_NAME_TOO_LONG;
-    case InfError::kTextBeforeSection: return os::ERROR_EXPECTED_SECTION_NAME;
-    case InfError::kWrongStyle: return os::ERROR_WRONG_INF_STYLE;
-    default: return os::ERROR_GENERAL_SYNTAX;
+    case InfError::kUnclosedSection:
+      return os::ERROR_BAD_SECTION_NAME_LINE;
+    case InfError::kSectionNameTooLong:
+      return os::ERROR_SECTION_NAME_TOO_LONG;
+    case InfError::kTextBeforeSection:
+      return os::ERROR_EXPECTED_SECTION_NAME;
+    case InfError::kWrongStyle:
+      return os::ERROR_WRONG_INF_STYLE;
+    default:
+      return os::ERROR_GENERAL_SYNTAX;
   }
 }
 
@@ -85,8 +90,7 @@ std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord
 
 }  // namespace
 
-OpenInf::OpenInf(std::shared_ptr<InfRecord> record, std::shared_ptr<const InfFile> file, std::u16string path,
-                 bool win4)
+OpenInf::OpenInf(std::shared_ptr<InfRecord> record, std::shared_ptr<const InfFile> file, std::u16string path, bool win4)
     : record_(std::move(record)), file_(std::move(file)), path_(std::move(path)), win4_(win4) {}
 OpenInf::~OpenInf() = default;
 

@@ -67,15 +67,24 @@ std::u16string Folder(std::u16string_view path) {
 // The common shell folders (CSIDL + 0x4000) and the value that holds each.
 const char16_t* ShellFolderValue(unsigned id) {
   switch (id) {
-    case 16406: return u"Common Start Menu";
-    case 16407: return u"Common Programs";
-    case 16408: return u"Common Startup";
-    case 16409: return u"Common Desktop";
-    case 16415: return u"Common Favorites";
-    case 16419: return u"Common AppData";
-    case 16429: return u"Common Templates";
-    case 16430: return u"Common Documents";
-    default: return nullptr;
+    case 16406:
+      return u"Common Start Menu";
+    case 16407:
+      return u"Common Programs";
+    case 16408:
+      return u"Common Startup";
+    case 16409:
+      return u"Common Desktop";
+    case 16415:
+      return u"Common Favorites";
+    case 16419:
+      return u"Common AppData";
+    case 16429:
+      return u"Common Templates";
+    case 16430:
+      return u"Common Documents";
+    default:
+      return nullptr;
   }
 }
 
@@ -88,23 +97,43 @@ std::optional<std::u16string> InfDirIdPath(unsigned id, std::u16string_view infP
   const std::u16string drive = system.substr(0, 3);
   auto programFiles = [&drive] { return ProgramFolder({u"ProgramFilesDir"}, drive + u"Program Files"); };
   switch (id) {
-    case 1: return Folder(infPath);
-    case 10: case 25: return windows;
-    case 11: return system;
-    case 12: return system + u"\\drivers";
-    case 17: return windows + u"\\inf";
-    case 18: return windows + u"\\help";
-    case 20: return windows + u"\\Fonts";
-    case 21: return system + u"\\viewers";
-    case 23: return system + u"\\spool\\drivers\\color";
-    case 24: case 30: case 54: return drive;
-    case 50: return windows + u"\\system";
-    case 51: return system + u"\\spool";
-    case 52: return system + u"\\spool\\drivers";
-    case 16422: return programFiles();
-    case 16425: return FolderExists(windows + u"\\SysWOW64") ? windows + u"\\SysWOW64" : system;
-    case 16426: return ProgramFolder({u"ProgramFilesDir (x86)", u"ProgramFilesDir"}, drive + u"Program Files");
-    case 16427: return ProgramFolder({u"CommonFilesDir"}, programFiles() + u"\\Common Files");
+    case 1:
+      return Folder(infPath);
+    case 10:
+    case 25:
+      return windows;
+    case 11:
+      return system;
+    case 12:
+      return system + u"\\drivers";
+    case 17:
+      return windows + u"\\inf";
+    case 18:
+      return windows + u"\\help";
+    case 20:
+      return windows + u"\\Fonts";
+    case 21:
+      return system + u"\\viewers";
+    case 23:
+      return system + u"\\spool\\drivers\\color";
+    case 24:
+    case 30:
+    case 54:
+      return drive;
+    case 50:
+      return windows + u"\\system";
+    case 51:
+      return system + u"\\spool";
+    case 52:
+      return system + u"\\spool\\drivers";
+    case 16422:
+      return programFiles();
+    case 16425:
+      return FolderExists(windows + u"\\SysWOW64") ? windows + u"\\SysWOW64" : system;
+    case 16426:
+      return ProgramFolder({u"ProgramFilesDir (x86)", u"ProgramFilesDir"}, drive + u"Program Files");
+    case 16427:
+      return ProgramFolder({u"CommonFilesDir"}, programFiles() + u"\\Common Files");
     case 16428:
       return ProgramFolder({u"CommonFilesDir (x86)", u"CommonFilesDir"}, programFiles() + u"\\Common Files");
     case 13: {

@@ -13,8 +13,10 @@ thread_local std::string g_detail;
 
 os::DWORD ErrorFromErrno(int e) {
   switch (e) {
-    case ENOENT: return os::ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return os::ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+      return os::ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return os::ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
@@ -23,14 +25,21 @@ os::DWORD ErrorFromErrno(int e) {
     case EXDEV:
     case ENODEV:
     case ENXIO:
-    case ETXTBSY: return os::ERROR_ACCESS_DENIED;
+    case ETXTBSY:
+      return os::ERROR_ACCESS_DENIED;
     case ENOSPC:
-    case EDQUOT: return os::ERROR_DISK_FULL;
-    case EEXIST: return os::ERROR_ALREADY_EXISTS;
-    case ENAMETOOLONG: return os::ERROR_INVALID_NAME;
-    case EBADF: return os::ERROR_INVALID_HANDLE;
-    case EFBIG: return os::ERROR_FILE_TOO_LARGE;
-    default: return os::ERROR_WRITE_FAULT;
+    case EDQUOT:
+      return os::ERROR_DISK_FULL;
+    case EEXIST:
+      return os::ERROR_ALREADY_EXISTS;
+    case ENAMETOOLONG:
+      return os::ERROR_INVALID_NAME;
+    case EBADF:
+      return os::ERROR_INVALID_HANDLE;
+    case EFBIG:
+      return os::ERROR_FILE_TOO_LARGE;
+    default:
+      return os::ERROR_WRITE_FAULT;
   }
 }
 

@@ -32,8 +32,10 @@ void ForgetWrittenSource() {
 void ForgetAt(const std::string& key) {
   ForgetWrittenSource();
   for (WriteAware* cache : Registered()) {
-    if (key.empty()) cache->ForgetAll();  // the drive's root, or a place not known
-    else cache->ForgetPath(key);
+    if (key.empty())
+      cache->ForgetAll();  // the drive's root, or a place not known
+    else
+      cache->ForgetPath(key);
   }
 }
 

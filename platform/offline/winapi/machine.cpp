@@ -38,8 +38,8 @@ std::optional<std::u16string> FindSystemDirectory(const DriveSource& drive) {
 // The image's folders that every run reads, each listed once now so that a
 // damaged index stops the run with its reason instead of hiding files.
 std::string DamagedSystemFolder(const ImageSource& drive, const std::u16string& systemDirectory) {
-  std::string relative = text::ToUtf8(systemDirectory.size() >= 2 && systemDirectory[1] == u':'
-                                          ? systemDirectory.substr(2) : systemDirectory);
+  std::string relative = text::ToUtf8(
+      systemDirectory.size() >= 2 && systemDirectory[1] == u':' ? systemDirectory.substr(2) : systemDirectory);
   safefs::Parts system;
   for (std::size_t start = 0, end; start <= relative.size(); start = end + 1) {
     end = relative.find('\\', start);
@@ -109,7 +109,8 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
     std::optional<std::u16string> found = FindSystemDirectory(*next.system);
     if (!found) {
       const std::string where = image ? image->Describe(DrivePath{}) : "'" + options.root + "'";
-      *error = where + " holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "
+      *error = where +
+               " holds no Windows system folder (WINDOWS\\system32 or WINNT\\system32); "
                "give it with --system-directory";
       return false;
     }

@@ -17,17 +17,17 @@
 namespace offline {
 
 struct MachineOptions {
-  std::string root;                                // host folder that is the system drive
-  std::string image;                               // or a disk image holding it (with `output`)
-  int partition = 0;                               // the image's volume to read; 0: the one with Windows
-  std::optional<std::u16string> systemDirectory;   // e.g. u"C:\\WINDOWS\\system32"; found on disk when absent
-  std::string output;                              // host folder for writes; empty: into the image
-  std::vector<std::string> regFiles;               // registry exports; when any, the image's hives are not read
+  std::string root;                               // host folder that is the system drive
+  std::string image;                              // or a disk image holding it (with `output`)
+  int partition = 0;                              // the image's volume to read; 0: the one with Windows
+  std::optional<std::u16string> systemDirectory;  // e.g. u"C:\\WINDOWS\\system32"; found on disk when absent
+  std::string output;                             // host folder for writes; empty: into the image
+  std::vector<std::string> regFiles;              // registry exports; when any, the image's hives are not read
 };
 
 struct Machine {
   MachineOptions options;
-  std::u16string systemDirectory;  // resolved, no trailing backslash
+  std::u16string systemDirectory;              // resolved, no trailing backslash
   std::shared_ptr<const safefs::Tree> root;    // --root, held open for the run
   std::shared_ptr<const safefs::Tree> output;  // --output, held open; null: writes go into the root
   // Where files are read: the system drive, and what was written below --output.

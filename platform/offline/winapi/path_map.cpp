@@ -46,7 +46,7 @@ std::optional<Place> PlaceOf(const std::shared_ptr<const safefs::Tree>& tree, co
 }
 
 std::optional<Found> FoundOf(const std::shared_ptr<const DriveSource>& source, const safefs::Parts& components,
-                            bool followFinal) {
+                             bool followFinal) {
   if (!source) return std::nullopt;
   std::optional<DrivePath> path = source->Resolve(components, followFinal);
   if (!path) return std::nullopt;

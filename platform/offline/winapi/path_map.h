@@ -19,12 +19,12 @@ namespace offline {
 // Where a Windows path lies on a host folder that is written to.
 struct Place {
   std::shared_ptr<const safefs::Tree> tree;  // the root or the output folder
-  safefs::Parts parts;      // on-disk spelling below the tree, links resolved; missing parts as asked
-  std::string host;         // the host path, for messages
-  bool exists = false;      // the last component exists
+  safefs::Parts parts;                       // on-disk spelling below the tree, links resolved; missing parts as asked
+  std::string host;                          // the host path, for messages
+  bool exists = false;                       // the last component exists
   bool parentExists = false;
   bool finalIsLink = false;  // the last component is a link (writes never follow it)
-  mode_t mode = 0;          // its type when it exists
+  mode_t mode = 0;           // its type when it exists
 
   bool InOutput() const;
   // The folder holding the last component, for creating, renaming or removing it.

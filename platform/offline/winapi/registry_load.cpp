@@ -76,8 +76,9 @@ void ReadHiveFile(const std::optional<HiveFile>& hive, RegTreeKey* into, std::st
   }
   if (fd < 0) {
     if (warnings)
-      *warnings += hive->host + (hive->file ? ": cannot be read (a read error, or over 1 GiB)"
-                                            : ": not a regular file") + "; not read as a registry hive\n";
+      *warnings += hive->host +
+                   (hive->file ? ": cannot be read (a read error, or over 1 GiB)" : ": not a regular file") +
+                   "; not read as a registry hive\n";
     return;
   }
   const auto read = ReadHiveDescriptor(fd, into);

@@ -58,8 +58,8 @@ BOOL SetupFindFirstLineW(HINF inf, const WCHAR* section, const WCHAR* key, INFCO
   return TRUE;
 }
 
-BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer,
-                       DWORD size, DWORD* required) {
+BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, const WCHAR* key, WCHAR* buffer, DWORD size,
+                       DWORD* required) {
   auto f = Lookup(context ? context->CurrentInf : inf);
   if (!f) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -90,8 +90,6 @@ BOOL SetupGetLineTextW(INFCONTEXT* context, HINF inf, const WCHAR* section, cons
   return TRUE;
 }
 
-void SetupCloseInfFile(HINF inf) {
-  offline::Handles().Remove<offline::InfObject>(offline::HandleId(inf));
-}
+void SetupCloseInfFile(HINF inf) { offline::Handles().Remove<offline::InfObject>(offline::HandleId(inf)); }
 
 }  // namespace os

@@ -82,7 +82,7 @@ void GetLocalTime(SYSTEMTIME* st) {
   if (!st) return;
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
-  struct tm local{};
+  struct tm local {};
   localtime_r(&now.tv_sec, &local);
   st->wYear = static_cast<WORD>(local.tm_year + 1900);
   st->wMonth = static_cast<WORD>(local.tm_mon + 1);
@@ -100,9 +100,8 @@ int GetDateFormatW(LCID, DWORD, const SYSTEMTIME* date, const WCHAR*, WCHAR* out
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  return OutputText(text::FormatString(u"%u/%u/%u", unsigned{date->wMonth}, unsigned{date->wDay},
-                                       unsigned{date->wYear}),
-                    out, size);
+  return OutputText(
+      text::FormatString(u"%u/%u/%u", unsigned{date->wMonth}, unsigned{date->wDay}, unsigned{date->wYear}), out, size);
 }
 
 // US English time without seconds: h:mm AM.
@@ -114,8 +113,7 @@ int GetTimeFormatW(LCID, DWORD, const SYSTEMTIME* time, const WCHAR*, WCHAR* out
   unsigned hour12 = time->wHour % 12 == 0 ? 12u : time->wHour % 12u;
   std::u16string minutes = text::FormatString(u"%u", unsigned{time->wMinute});
   if (minutes.size() < 2) minutes = u"0" + minutes;
-  return OutputText(text::FormatString(u"%u:%s %s", hour12, minutes, time->wHour < 12 ? u"AM" : u"PM"), out,
-                    size);
+  return OutputText(text::FormatString(u"%u:%s %s", hour12, minutes, time->wHour < 12 ? u"AM" : u"PM"), out, size);
 }
 
 }  // namespace os

@@ -88,8 +88,7 @@ std::optional<DriveStat> TreeSource::Stat(const DrivePath& path) const {
   return StatOf(st);
 }
 
-std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFilter& wanted,
-                                         std::size_t limit) const {
+std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const {
   std::vector<DriveEntry> out;
   safefs::Fd fd = safefs::OpenBeneath(*tree_, folder.parts, O_RDONLY | O_DIRECTORY);
   if (!fd.valid()) return out;

@@ -129,7 +129,7 @@ std::string Ansi(std::u16string_view path) {
 // as UTF-16 to the room past the block (at twice its offset), which the
 // caller's buffer holds when it is as large as GetFileVersionInfoSizeW said.
 offline::Parsed<offline::VersionValue, offline::VersionQueryError> Query(std::uint8_t* buffer,
-                                                                        std::u16string_view path) {
+                                                                         std::u16string_view path) {
   const offline::ByteView block = Block(buffer);
   if (!offline::IsVersionBlock16(block)) return offline::QueryVersionValue(block, path);
   auto value = offline::QueryVersionValue16(block, Ansi(path));
@@ -141,7 +141,8 @@ offline::Parsed<offline::VersionValue, offline::VersionQueryError> Query(std::ui
   if (end >= value->nodeEnd) return offline::VersionQueryError::kUnterminatedText;
   const std::uint64_t chars = end - value->offset + 1;
   const std::uint64_t to = block.size() + 2 * value->offset;
-  if (to + 2 * chars > offline::VersionBlock16BufferSize(block.size())) return offline::VersionQueryError::kValueOutsideNode;
+  if (to + 2 * chars > offline::VersionBlock16BufferSize(block.size()))
+    return offline::VersionQueryError::kValueOutsideNode;
   for (std::uint64_t i = 0; i < chars; ++i) {
     const char16_t c = codecs::FromWindows1252(buffer[value->offset + i]);
     buffer[to + 2 * i] = static_cast<std::uint8_t>(c & 0xFF);
@@ -170,7 +171,8 @@ BOOL GetFileVersionInfoW(const WCHAR* fileName, DWORD, DWORD size, void* data) {
   if (!resource) return FALSE;
   const offline::ByteView bytes(resource->bytes.data(), resource->bytes.size());
   auto* out = static_cast<std::uint8_t*>(data);
-  if (!(resource->sixteenBit ? offline::CopyVersionBlock16(bytes, out, size) : offline::CopyVersionBlock(bytes, out, size))) {
+  if (!(resource->sixteenBit ? offline::CopyVersionBlock16(bytes, out, size)
+                             : offline::CopyVersionBlock(bytes, out, size))) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
@@ -198,7 +200,7 @@ std::u16string WhyNoFileVersion(const char16_t* path) {
   const auto resource = LoadVersionResource(path, &why);
   if (!resource) return text::FromUtf8(why);
   std::vector<std::uint8_t> block(resource->sixteenBit ? offline::VersionBlock16BufferSize(resource->bytes.size())
-                                                      : resource->bytes.size());
+                                                       : resource->bytes.size());
   const offline::ByteView bytes(resource->bytes.data(), resource->bytes.size());
   const bool copied = resource->sixteenBit ? offline::CopyVersionBlock16(bytes, block.data(), block.size())
                                            : offline::CopyVersionBlock(bytes, block.data(), block.size());

@@ -117,8 +117,7 @@ void Scenario::DeleteKey(const std::u16string& key) { impl_->registry.DeleteKey(
 bool Scenario::CanSetOsVersion() const { return true; }
 void Scenario::SetOsVersion(unsigned major, unsigned minor) {
   std::string v = std::to_string(major) + "." + std::to_string(minor);
-  SetString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentVersion",
-            std::u16string(v.begin(), v.end()));
+  SetString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentVersion", std::u16string(v.begin(), v.end()));
 }
 
 void Scenario::Apply() {

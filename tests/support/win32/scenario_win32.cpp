@@ -68,8 +68,8 @@ struct Scenario::Impl {
           ::RegCloseKey(existing);
         } else {
           ::HKEY made = nullptr;
-          if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(sofar), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made,
-                                nullptr) != ERROR_SUCCESS)
+          if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(sofar), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made, nullptr) !=
+              ERROR_SUCCESS)
             throw std::runtime_error("cannot create registry key " + text::ToUtf8(sofar));
           ::RegCloseKey(made);
           createdKeys.push_back(sofar);
@@ -90,8 +90,7 @@ Scenario::~Scenario() {
     ::SetFileAttributesW(W(*it), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(W(*it));
   }
-  for (auto it = impl_->createdKeys.rbegin(); it != impl_->createdKeys.rend(); ++it)
-    DeleteKeyTree(*it);
+  for (auto it = impl_->createdKeys.rbegin(); it != impl_->createdKeys.rend(); ++it) DeleteKeyTree(*it);
   for (auto it = impl_->createdDirs.rbegin(); it != impl_->createdDirs.rend(); ++it) {
     // Files the program wrote there (trace, report) go with the folder.
     WIN32_FIND_DATAW data;
@@ -195,9 +194,7 @@ void Scenario::SetDword(const std::u16string& key, const std::u16string& name, s
           static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
 }
 
-void Scenario::DeleteKey(const std::u16string& key) {
-  DeleteKeyTree(key);
-}
+void Scenario::DeleteKey(const std::u16string& key) { DeleteKeyTree(key); }
 
 bool Scenario::CanSetOsVersion() const { return false; }
 void Scenario::SetOsVersion(unsigned, unsigned) {}
