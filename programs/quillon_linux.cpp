@@ -135,97 +135,62 @@ int ListVolumes(const std::string& image) {
   return PrintOut(table.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The commands on facts name their own files and systems.
-  if (argc > 1 && (std::strcmp(argv[1], "read-report") == 0 || std::strcmp(argv[1], "diff") == 0)) {
-    return app::RunCommand(std::vector<std::string>(argv + 1, argv + argc));
-  }
+// What the command line asks for.
+struct Arguments {
   offline::MachineOptions options;
-  std::vector<std::string> command;
-  const char* partition = nullptr;
-  enum {
-    kRoot = 1000,
-    kSystemDirectory,
-    kReg,
-    kOutput,
-    kHelp,
-    kVersionOption,
-    kPages,
-    kJson,
-    kVersions,
-    kReport,
-    kOverwrite,
-    kAppend,
-    kImage,
-    kPartition,
-    kListVolumes
-  };
+  std::vector<std::string> command;  // the command options in their order, as the core takes them
+  const char* partition = nullptr;   // --partition's text
+};
+
+// Reads the options into `args`: -1 to go on, else the exit status.
+int ReadArguments(int argc, char** argv, Arguments* args) {
+  enum { kRoot = 1000, kImage, kPartition, kSystemDirectory, kReg, kOutput, kHelp, kVersionOption, kCommand };
   static const option longOptions[] = {
       {"root", required_argument, nullptr, kRoot},
       {"image", required_argument, nullptr, kImage},
       {"partition", required_argument, nullptr, kPartition},
-      {"list-volumes", no_argument, nullptr, kListVolumes},
       {"system-directory", required_argument, nullptr, kSystemDirectory},
       {"reg", required_argument, nullptr, kReg},
       {"output", required_argument, nullptr, kOutput},
       {"help", no_argument, nullptr, kHelp},
       {"version", no_argument, nullptr, kVersionOption},
-      {"pages", no_argument, nullptr, kPages},
-      {"json", no_argument, nullptr, kJson},
-      {"versions", no_argument, nullptr, kVersions},
-      {"report", no_argument, nullptr, kReport},
-      {"overwrite", no_argument, nullptr, kOverwrite},
-      {"append", no_argument, nullptr, kAppend},
+      {"list-volumes", no_argument, nullptr, kCommand},
+      {"pages", no_argument, nullptr, kCommand},
+      {"json", no_argument, nullptr, kCommand},
+      {"versions", no_argument, nullptr, kCommand},
+      {"report", no_argument, nullptr, kCommand},
+      {"overwrite", no_argument, nullptr, kCommand},
+      {"append", no_argument, nullptr, kCommand},
       {nullptr, 0, nullptr, 0},
   };
   opterr = 0;
-  int c;
-  while ((c = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
+  int c, index = 0;
+  while ((c = getopt_long(argc, argv, "", longOptions, &index)) != -1) {
     switch (c) {
       case kRoot:
-        options.root = optarg;
+        args->options.root = optarg;
         break;
       case kImage:
-        options.image = optarg;
+        args->options.image = optarg;
         break;
       case kPartition:
-        partition = optarg;
-        break;
-      case kListVolumes:
-        command.push_back("--list-volumes");
+        args->partition = optarg;
         break;
       case kSystemDirectory:
-        options.systemDirectory = text::FromUtf8(optarg);
+        args->options.systemDirectory = text::FromUtf8(optarg);
         break;
       case kReg:
-        options.regFiles.push_back(optarg);
+        args->options.regFiles.push_back(optarg);
         break;
       case kOutput:
-        options.output = optarg;
+        args->options.output = optarg;
         break;
       case kHelp:
         return PrintOut(kUsage);
       case kVersionOption:
         return PrintOut(kVersion);
-      case kPages:
-        command.push_back("--pages");
-        break;
-      case kJson:
-        command.push_back("--json");
-        break;
-      case kVersions:
-        command.push_back("--versions");
-        break;
-      case kReport:
-        command.push_back("--report");
-        break;
-      case kOverwrite:
-        command.push_back("--overwrite");
-        break;
-      case kAppend:
-        command.push_back("--append");
+      case kCommand:
+        args->command.push_back(std::string("--") + longOptions[index].name);
         break;
       default:
         std::fprintf(stderr, "quillon: unknown or incomplete option '%s'\n%s", argv[optind - 1], kUsage);
@@ -236,11 +201,41 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon: unexpected argument '%s'\n%s", argv[optind], kUsage);
     return 2;
   }
-  if (const char* wrong = ImageUsage(options, partition, command)) {
+  return -1;
+}
+
+// Sets the machine up from the options; false, with a message, when it cannot be read.
+bool SetUpMachine(const offline::MachineOptions& options) {
+  for (const std::string& file : options.regFiles) {
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      std::fprintf(stderr, "quillon: cannot read the registry export '%s'\n", file.c_str());
+      return false;
+    }
+  }
+  std::string error;
+  if (!offline::ConfigureMachine(options, &error)) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The commands on facts name their own files and systems.
+  if (argc > 1 && (std::strcmp(argv[1], "read-report") == 0 || std::strcmp(argv[1], "diff") == 0)) {
+    return app::RunCommand(std::vector<std::string>(argv + 1, argv + argc));
+  }
+  Arguments args;
+  if (const int status = ReadArguments(argc, argv, &args); status >= 0) return status;
+  const std::vector<std::string>& command = args.command;
+  if (const char* wrong = ImageUsage(args.options, args.partition, command)) {
     std::fprintf(stderr, "quillon: %s\n%s", wrong, kUsage);
     return 2;
   }
-  if (!command.empty() && command[0] == "--list-volumes") return ListVolumes(options.image);
+  if (!command.empty() && command[0] == "--list-volumes") return ListVolumes(args.options.image);
   const bool interactive = command.empty();
   if (interactive && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
     std::fputs(
@@ -249,18 +244,7 @@ int main(int argc, char** argv) {
         stderr);
     return 2;
   }
-  for (const std::string& file : options.regFiles) {
-    struct stat st;
-    if (stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-      std::fprintf(stderr, "quillon: cannot read the registry export '%s'\n", file.c_str());
-      return 1;
-    }
-  }
-  std::string error;
-  if (!offline::ConfigureMachine(options, &error)) {
-    std::fprintf(stderr, "quillon: %s\n", error.c_str());
-    return 1;
-  }
+  if (!SetUpMachine(args.options)) return 1;
   int status = 0;
   if (interactive) {
     // The report's pager borrows the terminal from the screens.

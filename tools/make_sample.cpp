@@ -52,6 +52,27 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(f);
 }
 
+// The words after a "pe" line's path; what is wrong with them, or empty.
+std::string ReadPeWords(std::istringstream& words, tools::VersionSpec* spec) {
+  std::string word;
+  while (words >> word) {
+    if (word.rfind("file=", 0) == 0) {
+      if (!ParseVersion(word.substr(5), spec->fileVersion)) return "bad file version";
+    } else if (word.rfind("product=", 0) == 0) {
+      if (!ParseVersion(word.substr(8), spec->productVersion)) return "bad product version";
+    } else if (word.rfind("company=", 0) == 0) {
+      spec->strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
+    } else if (word == "pe64") {
+      spec->pe64 = true;
+    } else if (word == "noversion") {
+      spec->withVersionResource = false;
+    } else {
+      return "unknown word " + word;
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,22 +103,8 @@ int main(int argc, char** argv) {
       MakeDirs(HostPath(root, path));
     } else if (verb == "pe") {
       tools::VersionSpec versionSpec;
-      std::string word;
-      while (words >> word) {
-        if (word.rfind("file=", 0) == 0) {
-          if (!ParseVersion(word.substr(5), versionSpec.fileVersion)) return fail("bad file version");
-        } else if (word.rfind("product=", 0) == 0) {
-          if (!ParseVersion(word.substr(8), versionSpec.productVersion)) return fail("bad product version");
-        } else if (word.rfind("company=", 0) == 0) {
-          versionSpec.strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
-        } else if (word == "pe64") {
-          versionSpec.pe64 = true;
-        } else if (word == "noversion") {
-          versionSpec.withVersionResource = false;
-        } else {
-          return fail("unknown word " + word);
-        }
-      }
+      std::string why = ReadPeWords(words, &versionSpec);
+      if (!why.empty()) return fail(why);
       std::string name = path.substr(path.rfind('\\') + 1);
       versionSpec.strings.push_back({u"InternalName", text::FromUtf8(name)});
       std::vector<std::uint8_t> pe = tools::BuildVersionedPe(versionSpec);

@@ -206,6 +206,40 @@ CPropertySheet::~CPropertySheet() {
   }
 }
 
+namespace {
+
+// The standard buttons, as the system's property sheet has them.
+void AddStandardButtons(Window* sheet, const term::SheetLayout& layout) {
+  struct StandardButton {
+    int id;
+    const char16_t* text;
+  };
+  const StandardButton standard[4] = {
+      {kIdOk, u"OK"}, {kIdCancel, u"Cancel"}, {kIdApplyNow, u"&Apply Now"}, {kIdHelp, u"Help"}};
+  for (int i = 0; i < 4; ++i) {
+    Window* button = term::CreateChild(sheet, WindowKind::Control, standard[i].id, standard[i].text, layout.buttons[i]);
+    button->control = i == 0 ? ControlKind::DefPushButton : ControlKind::PushButton;
+  }
+}
+
+// The message box's icon, drawn as text; null for none.
+const char16_t* IconText(unsigned type) {
+  switch (type & 0xF0u) {
+    case 0x10:
+      return u"(X)";
+    case kMbIconQuestion:
+      return u"(?)";
+    case 0x30:
+      return u"(!)";
+    case 0x40:
+      return u"(i)";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
 std::intptr_t CPropertySheet::DoModal() {
   term::Display* display = term::CurrentDisplay();
   if (display == nullptr || term::FromHandle(m_hWnd) != nullptr) return -1;
@@ -224,17 +258,7 @@ std::intptr_t CPropertySheet::DoModal() {
   w->hint = u"Left/Right: page   Enter: OK   Esc: close";
   m_hWnd = w;
 
-  // The standard buttons, as the system's property sheet has them.
-  struct StandardButton {
-    int id;
-    const char16_t* text;
-  };
-  const StandardButton standard[4] = {
-      {kIdOk, u"OK"}, {kIdCancel, u"Cancel"}, {kIdApplyNow, u"&Apply Now"}, {kIdHelp, u"Help"}};
-  for (int i = 0; i < 4; ++i) {
-    Window* button = term::CreateChild(w, WindowKind::Control, standard[i].id, standard[i].text, layout.buttons[i]);
-    button->control = i == 0 ? ControlKind::DefPushButton : ControlKind::PushButton;
-  }
+  AddStandardButtons(w, layout);
 
   // A page's window, its controls and its initialisation come when it is first shown.
   std::vector<Window*> pageWindows(pages_.size(), nullptr);
@@ -302,23 +326,7 @@ int ShowMessageBox(CWnd* owner, const char16_t* text, const char16_t* caption, u
   };
   const std::vector<Choice> choices =
       yesNo ? std::vector<Choice>{{kIdYes, u"&Yes"}, {kIdNo, u"&No"}} : std::vector<Choice>{{kIdOk, u"OK"}};
-  const char16_t* iconText = nullptr;
-  switch (type & 0xF0u) {
-    case 0x10:
-      iconText = u"(X)";
-      break;
-    case kMbIconQuestion:
-      iconText = u"(?)";
-      break;
-    case 0x30:
-      iconText = u"(!)";
-      break;
-    case 0x40:
-      iconText = u"(i)";
-      break;
-    default:
-      break;
-  }
+  const char16_t* iconText = IconText(type);
   const std::u16string captionText = caption != nullptr ? caption : u"Error";
   const term::MessageLayout layout =
       term::LayoutMessage(text != nullptr ? text : u"", captionText, choices.size(), iconText != nullptr);
