@@ -66,7 +66,10 @@ campaign() {
   # Fold into the committed corpus: only inputs that add coverage, regression files kept.
   mkdir -p "$work/merged"
   cp "fuzz/corpus/$corpus/"regress_* "$work/merged/" 2>/dev/null
-  "$BUILD/$target" "${LIMITS[@]}" -merge=1 "$work/merged" "fuzz/corpus/$corpus" "$work/corpus" >"$work/merge.log" 2>&1 &&
+  # One process runs every input of a merge: AddressSanitizer's quarantine of
+  # freed blocks (256 MB by default) would count against the memory limit.
+  ASAN_OPTIONS=quarantine_size_mb=16 "$BUILD/$target" "${LIMITS[@]}" -artifact_prefix="$RUNS/artifacts/$corpus/merge-" \
+    -merge=1 "$work/merged" "fuzz/corpus/$corpus" "$work/corpus" >"$work/merge.log" 2>&1 &&
     rm -rf "fuzz/corpus/$corpus" && cp -r "$work/merged" "fuzz/corpus/$corpus"
   local execs
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$work/log" | grep -o '[0-9]*$')
