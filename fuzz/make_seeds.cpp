@@ -47,16 +47,16 @@ Bytes Read(const fs::path& path) {
 }
 
 void PeSeeds() {
-  tools::VersionSpec spec = tools::FileVersion(7, 1, 12, 0);
-  spec.strings = {{u"CompanyName", u"Halvorn Storage"}, {u"InternalName", u"elxstor.sys"}};
-  Write("pe_version", "pe32_0409.sys", tools::BuildVersionedPe(spec));
-  spec.pe64 = true;
-  Write("pe_version", "pe64_0409.sys", tools::BuildVersionedPe(spec));
-  spec.pe64 = false;
-  spec.language = 0x0407;
-  Write("pe_version", "pe32_0407.sys", tools::BuildVersionedPe(spec));
-  spec.withVersionResource = false;
-  Write("pe_version", "pe32_no_version.sys", tools::BuildVersionedPe(spec));
+  tools::VersionSpec wanted = tools::FileVersion(7, 1, 12, 0);
+  wanted.strings = {{u"CompanyName", u"Halvorn Storage"}, {u"InternalName", u"elxstor.sys"}};
+  Write("pe_version", "pe32_0409.sys", tools::BuildVersionedPe(wanted));
+  wanted.pe64 = true;
+  Write("pe_version", "pe64_0409.sys", tools::BuildVersionedPe(wanted));
+  wanted.pe64 = false;
+  wanted.language = 0x0407;
+  Write("pe_version", "pe32_0407.sys", tools::BuildVersionedPe(wanted));
+  wanted.withVersionResource = false;
+  Write("pe_version", "pe32_no_version.sys", tools::BuildVersionedPe(wanted));
 }
 
 // One registry, as exports (both encodings) and as hives.

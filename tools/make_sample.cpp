@@ -53,19 +53,19 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 // The words after a "pe" line's path; what is wrong with them, or empty.
-std::string ReadPeWords(std::istringstream& words, tools::VersionSpec* spec) {
+std::string ReadPeWords(std::istringstream& words, tools::VersionSpec* wanted) {
   std::string word;
   while (words >> word) {
     if (word.rfind("file=", 0) == 0) {
-      if (!ParseVersion(word.substr(5), spec->fileVersion)) return "bad file version";
+      if (!ParseVersion(word.substr(5), wanted->fileVersion)) return "bad file version";
     } else if (word.rfind("product=", 0) == 0) {
-      if (!ParseVersion(word.substr(8), spec->productVersion)) return "bad product version";
+      if (!ParseVersion(word.substr(8), wanted->productVersion)) return "bad product version";
     } else if (word.rfind("company=", 0) == 0) {
-      spec->strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
+      wanted->strings.push_back({u"CompanyName", text::FromUtf8(word.substr(8))});
     } else if (word == "pe64") {
-      spec->pe64 = true;
+      wanted->pe64 = true;
     } else if (word == "noversion") {
-      spec->withVersionResource = false;
+      wanted->withVersionResource = false;
     } else {
       return "unknown word " + word;
     }

@@ -31,17 +31,17 @@ bool MakeDirs(const std::string& path) {
 std::string BaseName(const std::string& windowsPath) { return windowsPath.substr(windowsPath.rfind('\\') + 1); }
 
 std::vector<std::uint8_t> PeBytes(const PeFile& file, Rng& rng) {
-  tools::VersionSpec spec;
-  std::copy(file.version, file.version + 4, spec.fileVersion);
-  std::copy(file.version, file.version + 4, spec.productVersion);
-  spec.pe64 = file.pe64;
+  tools::VersionSpec wanted;
+  std::copy(file.version, file.version + 4, wanted.fileVersion);
+  std::copy(file.version, file.version + 4, wanted.productVersion);
+  wanted.pe64 = file.pe64;
   const std::string name = BaseName(file.windowsPath);
-  spec.strings = {{u"CompanyName", u"Vexa Halvorn"},
-                  {u"FileDescription", text::FromUtf8(name.substr(0, name.find('.'))) + u" component"},
-                  {u"InternalName", text::FromUtf8(name)},
-                  {u"OriginalFilename", text::FromUtf8(name)},
-                  {u"LegalCopyright", u"Copyright \u00A9 2006"}};
-  std::vector<std::uint8_t> bytes = tools::BuildVersionedPe(spec);
+  wanted.strings = {{u"CompanyName", u"Vexa Halvorn"},
+                    {u"FileDescription", text::FromUtf8(name.substr(0, name.find('.'))) + u" component"},
+                    {u"InternalName", text::FromUtf8(name)},
+                    {u"OriginalFilename", text::FromUtf8(name)},
+                    {u"LegalCopyright", u"Copyright \u00A9 2006"}};
+  std::vector<std::uint8_t> bytes = tools::BuildVersionedPe(wanted);
   // The rest of the file's real size as an overlay after the image, where
   // signed files keep their certificates.
   if (bytes.size() < file.bytes) rng.Fill(bytes, file.bytes - bytes.size());

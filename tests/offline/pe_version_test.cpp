@@ -327,10 +327,10 @@ TEST(PeVersion, HostileHeaders) {
 // 16-bit (NE) files: the builder's file, then its resource table and its
 // block damaged, each refused with its reason; and every truncation.
 TEST(PeVersion, HostileSixteenBitFiles) {
-  tools::VersionSpec spec = SampleVersion();
-  spec.sixteenBit = true;
-  spec.codePage = 1252;
-  const Bytes file = tools::BuildVersionedPe(spec);
+  tools::VersionSpec wanted = SampleVersion();
+  wanted.sixteenBit = true;
+  wanted.codePage = 1252;
+  const Bytes file = tools::BuildVersionedPe(wanted);
   const auto good = offline::FindVersionResource(View(file));
   ASSERT_TRUE(good);
   EXPECT_TRUE(good->sixteenBit);

@@ -129,7 +129,7 @@ TEST(FileVersionTest, ExecutablesOfOtherShapes) {
   covered.strings = {{u"CompanyName", u"Korvane"}};
   const struct {
     const char16_t* name;
-    tools::VersionSpec spec;
+    tools::VersionSpec wanted;
     const char16_t* version;
     const char16_t* companyName;  // through the reader: the 040904B0 table only
     const char16_t* table;        // the table the file has
@@ -139,7 +139,7 @@ TEST(FileVersionTest, ExecutablesOfOtherShapes) {
       {u"packed.sys", covered, u"4.2.0.7", u"Korvane", u"040904B0", u"Korvane"},
   };
   Scenario s;
-  for (const auto& c : cases) s.WritePe(s.DriversDir() + c.name, c.spec);
+  for (const auto& c : cases) s.WritePe(s.DriversDir() + c.name, c.wanted);
   s.Apply();
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name)));
