@@ -1,6 +1,7 @@
 #include "platform/offline/formats/version_block.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform/offline/formats/pe_layout.h"
@@ -164,17 +165,23 @@ Parsed<VersionValue, VersionQueryError> QueryVersionValue(ByteView block, std::u
   return VersionValue{node->valueStart, node->valueLength};
 }
 
-bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size) {
-  if (!out || size < vn::kHeaderSize || resource.size() < 2) return false;
+bool CopyClippedVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size, std::size_t minSize,
+                             std::uint64_t limit) {
+  if (!out || size < minSize || resource.size() < 2) return false;
   const std::size_t copied = std::min(size, resource.size());
   if (!resource.copyOut(0, out, copied)) return false;
+  const std::uint64_t fits = std::min<std::uint64_t>(copied, limit);
   const std::uint16_t rootLength = resource.u16At(vn::kLength).value_or(0);
-  if (rootLength > copied) {
-    const auto clipped = static_cast<std::uint16_t>(std::min<std::size_t>(copied, 0xFFFF));
+  if (rootLength > fits) {
+    const auto clipped = static_cast<std::uint16_t>(std::min<std::uint64_t>(fits, 0xFFFF));
     out[vn::kLength] = static_cast<std::uint8_t>(clipped & 0xFF);
     out[vn::kLength + 1] = static_cast<std::uint8_t>(clipped >> 8);
   }
   return true;
+}
+
+bool CopyVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size) {
+  return CopyClippedVersionBlock(resource, out, size, vn::kHeaderSize, UINT64_MAX);
 }
 
 }  // namespace offline

@@ -73,4 +73,10 @@ std::uint64_t VersionBlock16BufferSize(std::uint64_t resourceSize);
 // is lowered so that the block and the room past it lie inside `size`.
 bool CopyVersionBlock16(ByteView resource, std::uint8_t* out, std::size_t size);
 
+// What both copies share: copies what fits of `resource` into `out` and
+// lowers the root's wLength to at most the bytes copied and `limit`. False
+// when `size` is below `minSize`.
+bool CopyClippedVersionBlock(ByteView resource, std::uint8_t* out, std::size_t size, std::size_t minSize,
+                             std::uint64_t limit);
+
 }  // namespace offline

@@ -105,17 +105,7 @@ std::uint64_t VersionBlock16BufferSize(std::uint64_t resourceSize) {
 }
 
 bool CopyVersionBlock16(ByteView resource, std::uint8_t* out, std::size_t size) {
-  if (!out || size < kHeader + ffi::kSize || resource.size() < 2) return false;
-  const std::size_t copied = std::min(size, resource.size());
-  if (!resource.copyOut(0, out, copied)) return false;
-  const std::uint64_t fits = std::min<std::uint64_t>(copied, size / 4 + ffi::kSize);
-  const std::uint16_t rootLength = resource.u16At(vn::kLength).value_or(0);
-  if (rootLength > fits) {
-    const auto clipped = static_cast<std::uint16_t>(std::min<std::uint64_t>(fits, 0xFFFF));
-    out[vn::kLength] = static_cast<std::uint8_t>(clipped & 0xFF);
-    out[vn::kLength + 1] = static_cast<std::uint8_t>(clipped >> 8);
-  }
-  return true;
+  return CopyClippedVersionBlock(resource, out, size, kHeader + ffi::kSize, size / 4 + ffi::kSize);
 }
 
 }  // namespace offline

@@ -29,13 +29,31 @@ std::vector<Window*> VisibleButtons(const Window* w) {
   return buttons;
 }
 
-void MoveFocus(Window* w, int step) {
+// Tab and the arrows move the focus among the buttons, forwards (Tab, Right,
+// Down) or back; false for any other key.
+bool MoveFocus(Window* w, KeyCode code) {
+  int step = 0;
+  switch (code) {
+    case KeyCode::Tab:
+    case KeyCode::Right:
+    case KeyCode::Down:
+      step = +1;
+      break;
+    case KeyCode::BackTab:
+    case KeyCode::Left:
+    case KeyCode::Up:
+      step = -1;
+      break;
+    default:
+      return false;
+  }
   const std::vector<Window*> buttons = VisibleButtons(w);
-  if (buttons.empty()) return;
+  if (buttons.empty()) return true;
   auto it = std::find(buttons.begin(), buttons.end(), w->focus);
   const std::size_t at =
       it == buttons.end() ? (step > 0 ? buttons.size() - 1 : 0) : static_cast<std::size_t>(it - buttons.begin());
   w->focus = buttons[term::NextPage(at, buttons.size(), step)];
+  return true;
 }
 
 // The window that new modal windows belong to: the topmost one shown.
@@ -108,16 +126,6 @@ void DialogKey(CDialog& dialog, Window* w, const Key& key) {
     case KeyCode::Escape:
       WindowDriver::Cancel(dialog);
       break;
-    case KeyCode::Tab:
-    case KeyCode::Right:
-    case KeyCode::Down:
-      MoveFocus(w, +1);
-      break;
-    case KeyCode::BackTab:
-    case KeyCode::Left:
-    case KeyCode::Up:
-      MoveFocus(w, -1);
-      break;
     case KeyCode::Function: {
       // F2, F3, ... are the system menu's entries, as the frame shows them.
       unsigned n = 2;
@@ -132,6 +140,7 @@ void DialogKey(CDialog& dialog, Window* w, const Key& key) {
       break;
     }
     default:
+      MoveFocus(w, key.code);
       break;
   }
 }
@@ -365,21 +374,12 @@ int ShowMessageBox(CWnd* owner, const char16_t* text, const char16_t* caption, u
           case KeyCode::Escape:
             if (!yesNo) end(kIdOk);  // a YES/NO question must be answered
             break;
-          case KeyCode::Tab:
-          case KeyCode::Right:
-          case KeyCode::Down:
-            MoveFocus(w, +1);
-            break;
-          case KeyCode::BackTab:
-          case KeyCode::Left:
-          case KeyCode::Up:
-            MoveFocus(w, -1);
-            break;
           case KeyCode::Char:
             if (yesNo && (key.ch == U'y' || key.ch == U'Y')) end(kIdYes);
             if (yesNo && (key.ch == U'n' || key.ch == U'N')) end(kIdNo);
             break;
           default:
+            MoveFocus(w, key.code);
             break;
         }
       },
