@@ -31,22 +31,66 @@ struct InfRecord {
   os::UINT errorLine = 0;
   std::shared_ptr<const InfLayout> layout;  // where its sections lie; null past kInfMaxRecordedSections
   std::vector<InfAnswer> answers;
+  // The file's first bytes, up to the end of [Version] when that section
+  // lies within kInfKeptHeadBytes of the start (as it does in nearly every
+  // file): every search asks about [Version], and SetupAPI itself reads it
+  // at open, so questions about it are answered without opening the file
+  // again.
+  std::vector<std::uint8_t> head;
   bool kept = false;  // counted against the budget
 };
 
 namespace {
 
+constexpr std::size_t kInfKeptHeadBytes = 4096;
+constexpr std::size_t kMaxKnownPaths = 16384;
+
 // A file as the run knows it, and the style asked for.
 using FileKey = std::pair<FileIdentity, bool>;
 
-struct Records {
-  std::mutex mutex;
-  std::map<FileKey, std::shared_ptr<InfRecord>> byFile;
-  std::size_t bytes = 0;
+// A file by the Windows path it was opened by and the style asked for.
+using PathAsked = std::pair<std::u16string, bool>;
+struct OpenedAt {
+  std::string pathKey;  // its PathKey, to know which writes concern it
+  bool inOutput = false;
+  std::shared_ptr<InfRecord> record;
 };
 
+struct Records final : WriteAware {
+  std::mutex mutex;
+  std::map<FileKey, std::shared_ptr<InfRecord>> byFile;
+  // The record each path opened, so that the next search's open of the same
+  // path needs neither a path look-up nor an identity check. Forgotten where
+  // a write may have put another file at the path: a write at, above or
+  // below it, or data written on the side (--output) the file was found on.
+  std::map<PathAsked, OpenedAt> byPath;
+  std::size_t bytes = 0;
+
+  void ForgetPath(const std::string& key) override {
+    ForgetPathsWhere([&](const OpenedAt& at) { return IsAtOrAbove(key, at.pathKey) || IsAtOrAbove(at.pathKey, key); });
+  }
+  void ForgetWritten() override {
+    ForgetPathsWhere([](const OpenedAt& at) { return at.inOutput; });
+  }
+  template <typename Predicate>
+  void ForgetPathsWhere(Predicate concerned) {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto it = byPath.begin(); it != byPath.end();) it = concerned(it->second) ? byPath.erase(it) : std::next(it);
+  }
+  void ForgetAll() override {
+    std::lock_guard<std::mutex> lock(mutex);
+    byPath.clear();
+  }
+};
+
+// Lives for the process: what a run learnt is dropped with the process, not
+// freed record by record at exit.
 Records& AllRecords() {
-  static Records records;
+  static Records& records = [] () -> Records& {
+    auto* r = new Records;
+    RegisterWriteAware(r);
+    return *r;
+  }();
   return records;
 }
 
@@ -69,6 +113,22 @@ os::DWORD ErrorOf(InfError reason) {
   }
 }
 
+// Cuts the head kept to the end of [Version], or drops it when [Version]
+// runs past it (or the file has none, or no layout is kept).
+void KeepVersionHead(InfRecord* record) {
+  const InfLayout* layout = record->layout.get();
+  const std::optional<std::size_t> version = layout ? layout->FindSection(u"Version") : std::nullopt;
+  std::uint64_t end = 0;
+  if (version) {
+    const std::uint64_t unit = layout->encoding == InfLayout::Encoding::kUtf16 ? 2 : 1;
+    for (std::uint32_t r = layout->sections[*version].firstRange; r != InfLayout::kNoRange; r = layout->ranges[r].next)
+      end = std::max(end, layout->textOffset + unit * layout->ranges[r].end);
+  }
+  if (!version || end > record->head.size()) end = 0;
+  record->head.resize(static_cast<std::size_t>(end));
+  record->head.shrink_to_fit();
+}
+
 // Reads and parses an open file; the record says how it opened and keeps its layout.
 std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord* record) {
   auto bytes = ReadAll(source, kInfMaxBytes);
@@ -76,8 +136,12 @@ std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord
     record->error = os::ERROR_FILE_NOT_FOUND;
     return nullptr;
   }
+  record->head.assign(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(
+                                                           std::min(bytes->size(), kInfKeptHeadBytes)));
   auto parsed = ParseInf(std::move(*bytes), win4);
   if (!parsed) {
+    record->head.clear();
+    record->head.shrink_to_fit();
     record->error = ErrorOf(parsed.reason().reason);
     record->errorLine = parsed.reason().line;  // 0 for the whole file (a wrong style)
     return nullptr;
@@ -85,8 +149,28 @@ std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord
   record->opens = true;
   auto file = std::make_shared<const InfFile>(std::move(*parsed));
   if (file->SectionCount() <= kInfMaxRecordedSections) record->layout = file->Layout();
+  KeepVersionHead(record);
   return file;
 }
+
+// The file behind a record, opened the first time a section must be read
+// from it.
+class LazyOpen {
+ public:
+  explicit LazyOpen(std::u16string path) : path_(std::move(path)) {}
+  DriveFile* Get() {
+    if (tried_) return file_.get();
+    tried_ = true;
+    const std::optional<Found> found = MapForRead(path_);
+    if (found && found->exists() && S_ISREG(found->path.mode)) file_ = found->source->Open(found->path);
+    return file_.get();
+  }
+
+ private:
+  std::u16string path_;
+  bool tried_ = false;
+  std::unique_ptr<DriveFile> file_;
+};
 
 }  // namespace
 
@@ -99,25 +183,30 @@ OpenInf::~OpenInf() = default;
 const InfFile* OpenInf::Parse() {
   if (file_ || reparsed_) return file_.get();
   reparsed_ = true;
-  const std::optional<Found> found = MapForRead(path_);
-  if (!found || !found->exists() || !S_ISREG(found->path.mode)) return nullptr;
-  std::shared_ptr<DriveFile> opened = found->source->Open(found->path);
-  if (!opened) return nullptr;
+  auto opened = std::make_shared<LazyOpen>(path_);
   if (record_->layout) {
-    InfReadAt read = [opened](std::uint64_t offset, std::size_t length, std::string* out) {
+    InfReadAt read = [opened, record = record_](std::uint64_t offset, std::size_t length, std::string* out) {
+      const std::vector<std::uint8_t>& head = record->head;
+      if (offset <= head.size() && length <= head.size() - offset) {
+        out->assign(head.begin() + static_cast<std::ptrdiff_t>(offset),
+                    head.begin() + static_cast<std::ptrdiff_t>(offset + length));
+        return true;
+      }
+      DriveFile* file = opened->Get();
+      if (!file) return false;
       out->resize(length);
       std::size_t got = 0;
       while (got < length) {
-        const long n = opened->ReadAt(offset + got, out->data() + got, length - got);
+        const long n = file->ReadAt(offset + got, out->data() + got, length - got);
         if (n <= 0) return false;
         got += static_cast<std::size_t>(n);
       }
       return true;
     };
     file_ = std::make_shared<const InfFile>(record_->layout, std::move(read));
-  } else {
+  } else if (DriveFile* file = opened->Get()) {
     InfRecord scratch;
-    file_ = ParseFile(*opened, win4_, &scratch);
+    file_ = ParseFile(*file, win4_, &scratch);
   }
   return file_.get();
 }
@@ -174,36 +263,61 @@ std::optional<std::u16string> OpenInf::LineText(Place place) {
   return file->LineText(file->Line(place.section, place.line), &dirids);
 }
 
-InfOpening OpenInfFile(std::u16string_view path, bool win4) {
-  InfOpening result;
-  result.error = os::ERROR_FILE_NOT_FOUND;
+namespace {
+
+// The record of the file at `path`, from the path's last open while no write
+// concerns it; else found by the file's identity, or made by reading the file
+// (`file` then holds what was read). Null when the file does not open at all.
+std::shared_ptr<InfRecord> RecordOf(std::u16string_view path, bool win4, std::shared_ptr<const InfFile>* file) {
+  Records& all = AllRecords();
+  const PathAsked asked{std::u16string(path), win4};
+  {
+    std::lock_guard<std::mutex> lock(all.mutex);
+    const auto it = all.byPath.find(asked);
+    if (it != all.byPath.end()) return it->second.record;
+  }
   // Known by what the drive says of it; opened only when it is new.
   const std::optional<Found> found = MapForRead(path);
-  if (!found || !found->exists() || !S_ISREG(found->path.mode)) return result;
+  if (!found || !found->exists() || !S_ISREG(found->path.mode)) return nullptr;
   const std::optional<FileIdentity> identity = IdentityOf(*found);
-  if (!identity) return result;
+  if (!identity) return nullptr;
   const FileKey key{*identity, win4};
-  Records& all = AllRecords();
   std::shared_ptr<InfRecord> record;
   {
     std::lock_guard<std::mutex> lock(all.mutex);
     const auto it = all.byFile.find(key);
     if (it != all.byFile.end()) record = it->second;
   }
-  std::shared_ptr<const InfFile> file;
   if (!record) {
     const std::unique_ptr<DriveFile> opened = found->source->Open(found->path);
-    if (!opened) return result;
+    if (!opened) return nullptr;
     record = std::make_shared<InfRecord>();
-    file = ParseFile(*opened, win4, record.get());
+    *file = ParseFile(*opened, win4, record.get());
     std::lock_guard<std::mutex> lock(all.mutex);
-    const std::size_t size = sizeof(InfRecord) + 64 + (record->layout ? record->layout->Bytes() : 0);
+    const std::size_t size =
+        sizeof(InfRecord) + 64 + record->head.size() + (record->layout ? record->layout->Bytes() : 0);
     if (all.bytes + size <= kInfRecordBudget) {
       all.bytes += size;
       record->kept = true;
       all.byFile.emplace(key, record);
     }
   }
+  if (record->kept) {
+    std::lock_guard<std::mutex> lock(all.mutex);
+    if (all.byPath.size() >= kMaxKnownPaths) all.byPath.clear();
+    all.byPath[asked] = OpenedAt{PathKey(path), found->InOutput(), record};
+  }
+  return record;
+}
+
+}  // namespace
+
+InfOpening OpenInfFile(std::u16string_view path, bool win4) {
+  InfOpening result;
+  result.error = os::ERROR_FILE_NOT_FOUND;
+  std::shared_ptr<const InfFile> file;
+  const std::shared_ptr<InfRecord> record = RecordOf(path, win4, &file);
+  if (!record) return result;
   if (!record->opens) {
     result.error = record->error;
     result.errorLine = record->errorLine;
@@ -218,6 +332,7 @@ void ForgetInfRecords() {
   Records& all = AllRecords();
   std::lock_guard<std::mutex> lock(all.mutex);
   all.byFile.clear();
+  all.byPath.clear();
   all.bytes = 0;
 }
 

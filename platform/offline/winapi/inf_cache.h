@@ -6,9 +6,11 @@
 // the file. A question met again is answered from that record; one about a
 // section the file lacks is answered without reading it; a new question about
 // a section it has reads that section's lines from the file, and [Strings]
-// when a substitution needs it. A file is known by its
-// device, inode, size and change times, so a file written below --output (or
-// replaced) during the run is read afresh.
+// when a substitution needs it; [Version], which every search asks about, is
+// kept with the record when it lies in the file's first 4 KiB. A file is known
+// by its device, inode, size and change times, so a file written below
+// --output (or replaced) during the run is read afresh; a path opened again is
+// known by its last open until a write concerns it (lookup_cache.h).
 //
 // Limits: a file's record keeps the layout of at most kInfMaxRecordedSections
 // sections (with more, every new question reads the whole file again) and

@@ -33,8 +33,10 @@ std::u16string ResolvePath(std::u16string_view path) {
 
 }  // namespace
 
+// Lives for the process: the keys read are dropped with it, not freed one by
+// one at exit.
 RegTreeKey& RegistryRoot() {
-  static RegTreeKey root;
+  static RegTreeKey& root = *new RegTreeKey;
   return root;
 }
 
