@@ -86,7 +86,7 @@ struct Records final : WriteAware {
 // Lives for the process: what a run learnt is dropped with the process, not
 // freed record by record at exit.
 Records& AllRecords() {
-  static Records& records = [] () -> Records& {
+  static Records& records = []() -> Records& {
     auto* r = new Records;
     RegisterWriteAware(r);
     return *r;
@@ -136,8 +136,8 @@ std::shared_ptr<const InfFile> ParseFile(DriveFile& source, bool win4, InfRecord
     record->error = os::ERROR_FILE_NOT_FOUND;
     return nullptr;
   }
-  record->head.assign(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(
-                                                           std::min(bytes->size(), kInfKeptHeadBytes)));
+  record->head.assign(bytes->begin(),
+                      bytes->begin() + static_cast<std::ptrdiff_t>(std::min(bytes->size(), kInfKeptHeadBytes)));
   auto parsed = ParseInf(std::move(*bytes), win4);
   if (!parsed) {
     record->head.clear();
