@@ -29,6 +29,7 @@ foreach(name quillon.1 changelog)
 endforeach()
 
 install(TARGETS quillon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillon_image_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/quillon)
 install(FILES ${packaging}/quillon.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/quillon.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillon)

@@ -3,6 +3,7 @@
 #   1  the same sources built again in another folder give the same bytes
 #   2  lintian finds no error in the .deb
 #   3  the .deb installs; the installed quillon answers --version and --help,
+#      loads its disk image reader,
 #      man finds its manual, and it shows the sample server's pages
 #   4  both Quillon.exe from the zip read the sample's drivers under 64-bit Wine
 # Run by tools/test-all.sh after tools/package.sh. Exit status 0 only when all pass.
@@ -58,6 +59,8 @@ if "${SUDO[@]}" apt-get install -y --reinstall --no-install-recommends "./$deb" 
   [ "$(quillon --version)" = "quillon $version" ] && ok "quillon --version: quillon $version" ||
     bad "quillon --version: '$(quillon --version)', expected 'quillon $version'"
   quillon --help >/dev/null && ok "quillon --help" || bad "quillon --help"
+  quillon --image /etc/hostname --list-volumes 2>&1 | grep -q "^Image '/etc/hostname' (raw" &&
+    ok "installed quillon loads its disk image reader" || bad "installed quillon: no disk image reader"
   [ "$(man -w quillon)" = /usr/share/man/man1/quillon.1.gz ] && ok "man -w quillon" || bad "man -w quillon"
   quillon --root examples/sample-server --output "$WORK/output" --pages | diff - tests/e2e/sample-server.pages.txt >/dev/null &&
     ok "installed quillon shows the sample server's pages" || bad "installed quillon: pages differ from the golden ones"

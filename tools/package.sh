@@ -29,10 +29,12 @@ COMMON=(-DQUILLON_TESTS=OFF -DQUILLON_WERROR=ON -DCMAKE_SKIP_INSTALL_ALL_DEPENDE
 echo "== quillon for Debian"
 # Debian's own compiler and linker flags, hardening included.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S "$SRC" -B "$OUT/linux" "${COMMON[@]}" -DCMAKE_BUILD_TYPE=None \
+# Installed below /usr, where the program looks for its disk image module.
+cmake -S "$SRC" -B "$OUT/linux" "${COMMON[@]}" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+  -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake --build "$OUT/linux" -j2 --target quillon
 (cd "$OUT/linux" && cpack -G DEB -B "$OUT/deb")
 cp "$OUT"/deb/*.deb "$DIST/"

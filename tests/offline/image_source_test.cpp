@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/offline/image/image_source.h"
 #include "platform/offline/winapi/image_files.h"
 #include "platform/offline/winapi/machine.h"
 #include "platform/offline/winapi/path_map.h"
@@ -75,6 +76,7 @@ class ImageSourceTest : public ::testing::Test {
     }));
   }
   bool UseImage(std::string* error = nullptr) {
+    offline::UseImageModule(offline::ImageReader());  // linked in, not loaded
     offline::MachineOptions options;
     options.image = ImagePath().string();
     options.output = tree_.Out().string();

@@ -1,4 +1,4 @@
-#include "platform/offline/winapi/image_source.h"
+#include "platform/offline/image/image_source.h"
 
 #include <errno.h>
 #include <sys/stat.h>

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "platform/offline/disk/disk_image.h"
-#include "platform/offline/winapi/drive_source.h"
+#include "platform/offline/winapi/image_drive.h"
 
 namespace offline {
 
-class ImageSource : public DriveSource {
+class ImageSource : public ImageDrive {
  public:
   // The volume `volume` (the survey's `info`) of `image`, as the drive
   // `drive` ('C') of the offline machine.
@@ -36,7 +36,7 @@ class ImageSource : public DriveSource {
 
   // Why the folder `path` cannot be listed (its index is damaged, ...);
   // empty when it can, or when it does not exist.
-  std::string FolderProblem(const safefs::Parts& path) const;
+  std::string FolderProblem(const safefs::Parts& path) const override;
   std::vector<std::string> TakeWarnings() const override;
 
  private:
@@ -64,5 +64,12 @@ class ImageSource : public DriveSource {
   mutable std::size_t cachedEntries_ = 0;
   mutable std::vector<std::string> warnings_;
 };
+
+}  // namespace offline
+
+namespace offline {
+
+// The module's calls, for a program that links the reader itself.
+const ImageModule* ImageReader();
 
 }  // namespace offline

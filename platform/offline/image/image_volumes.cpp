@@ -1,7 +1,8 @@
-#include "platform/offline/winapi/image_drive.h"
-
+// Choosing the system volume of a disk image, and the table of its volumes:
+// the calls the image module gives the program.
 #include <cstdio>
 
+#include "platform/offline/image/image_source.h"
 #include "platform/text.h"
 
 namespace offline {
@@ -54,7 +55,7 @@ const disk::VolumeInfo* Choose(const disk::Image& image, int partition, bool any
 
 }  // namespace
 
-std::shared_ptr<ImageSource> OpenImageDrive(const std::string& path, int partition, bool anyNtfs, char16_t drive,
+std::shared_ptr<ImageDrive> OpenImageVolume(const std::string& path, int partition, bool anyNtfs, char16_t drive,
                                             std::string* error) {
   std::shared_ptr<const disk::Image> image = disk::Image::Open(path, error);
   if (!image) return nullptr;
@@ -69,7 +70,7 @@ std::shared_ptr<ImageSource> OpenImageDrive(const std::string& path, int partiti
   return std::make_shared<ImageSource>(image, *chosen, std::move(volume), drive);
 }
 
-bool ListVolumes(const std::string& path, std::string* table, std::string* error) {
+bool ListImageVolumes(const std::string& path, std::string* table, std::string* error) {
   std::unique_ptr<disk::Image> image = disk::Image::Open(path, error);
   if (!image) return false;
   *table = "Image " + Header(*image) + "\n";
@@ -87,6 +88,11 @@ bool ListVolumes(const std::string& path, std::string* table, std::string* error
     if (!v.problem.empty()) *table += "    " + v.problem + "\n";
   }
   return true;
+}
+
+const ImageModule* ImageReader() {
+  static const ImageModule module{&OpenImageVolume, &ListImageVolumes};
+  return &module;
 }
 
 }  // namespace offline

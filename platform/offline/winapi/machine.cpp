@@ -37,7 +37,7 @@ std::optional<std::u16string> FindSystemDirectory(const DriveSource& drive) {
 
 // The image's folders that every run reads, each listed once now so that a
 // damaged index stops the run with its reason instead of hiding files.
-std::string DamagedSystemFolder(const ImageSource& drive, const std::u16string& systemDirectory) {
+std::string DamagedSystemFolder(const ImageDrive& drive, const std::u16string& systemDirectory) {
   std::string relative = text::ToUtf8(
       systemDirectory.size() >= 2 && systemDirectory[1] == u':' ? systemDirectory.substr(2) : systemDirectory);
   safefs::Parts system;
@@ -58,7 +58,7 @@ std::string DamagedSystemFolder(const ImageSource& drive, const std::u16string& 
 }
 
 // The system drive: the root folder, or the image's volume (`image`).
-bool OpenSystemDrive(const MachineOptions& options, Machine* next, std::shared_ptr<ImageSource>* image,
+bool OpenSystemDrive(const MachineOptions& options, Machine* next, std::shared_ptr<ImageDrive>* image,
                      std::string* error) {
   if (options.image.empty()) {
     next->root = safefs::Tree::Open(options.root, nullptr);
@@ -87,7 +87,7 @@ bool ConfigureMachine(const MachineOptions& options, std::string* error) {
   next.options = options;
   std::string ignored;
   if (!error) error = &ignored;
-  std::shared_ptr<ImageSource> image;
+  std::shared_ptr<ImageDrive> image;
   if (!OpenSystemDrive(options, &next, &image, error)) return false;
   if (!options.output.empty() && !IsDir(options.output)) {
     // Create the output folder (and its parents) the user named.
