@@ -80,10 +80,12 @@ else
 fi
 
 # make_image NAME OPTIONS: the image in $WORK/NAME, made again when the
-# generator or the options changed since it was made.
+# generator's sources or the options changed since it was made (its sources,
+# not its binary, so that builds in other folders share the images).
 make_image() {
   local dir=$WORK/$1 stamp
-  stamp="$2 $(md5sum <"$BUILD/bench_make_server" | cut -c1-32)"
+  stamp="$2 $(cat "$ROOT"/bench/make_server.cpp "$ROOT"/bench/gen/* "$ROOT"/tools/lib/pe_builder.* \
+    "$ROOT"/tools/lib/registry_content.* | md5sum | cut -c1-32)"
   if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$stamp" ]; then
     echo "== image $1: kept from an earlier run ($(head -1 "$dir/summary.txt"))"
     return 0

@@ -59,6 +59,40 @@ TEST_F(TreeSourceTest, ResolvesWithoutRegardToCaseAndKeepsTheSpellingOnDisk) {
   EXPECT_FALSE(source_->Resolve({"WINDOWS", "inf", "away.inf", "x"}, true));  // a link leading out
 }
 
+// A folder walked once is looked in directly afterwards, and the names kept
+// for finding them whatever their case: both must follow the folder's changes.
+TEST_F(TreeSourceTest, ChangesInAFolderAreSeenAfterItWasWalked) {
+  const fs::path inf = image_.Root() / "WINDOWS" / "inf";
+  EXPECT_EQ(Resolve({"WINDOWS", "inf", "other.inf"}).spelled.back(), "Other.INF");
+  TempImage::Write(inf / "Late.INF", "late");
+  fs::remove(inf / "oem1.inf");
+  fs::create_symlink("../../outside", inf / "oem1.inf");
+  const struct {
+    offline::safefs::Parts asked;
+    const char* spelled;  // nullptr: missing
+  } cases[] = {
+      {{"WINDOWS", "inf", "late.inf"}, "Late.INF"},
+      {{"WINDOWS", "inf", "LATE.INF"}, "Late.INF"},
+      {{"WINDOWS", "inf", "OTHER.inf"}, "Other.INF"},
+      {{"WINDOWS", "inf", "gone.inf"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    const offline::DrivePath path = Resolve(c.asked);
+    EXPECT_EQ(path.exists(), c.spelled != nullptr) << c.asked.back();
+    EXPECT_TRUE(path.parentExists) << c.asked.back();
+    if (c.spelled) {
+      EXPECT_EQ(path.spelled, (offline::safefs::Parts{"WINDOWS", "inf", c.spelled}));
+    }
+  }
+  EXPECT_FALSE(source_->Resolve({"WINDOWS", "inf", "oem1.inf"}, true));  // now a link leading out
+  const offline::DrivePath late = Resolve({"WINDOWS", "inf", "late.inf"});
+  ASSERT_TRUE(source_->Stat(late));
+  EXPECT_EQ(source_->Stat(late)->size, 4u);
+  std::unique_ptr<offline::DriveFile> file = source_->Open(late);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(offline::ReadAll(*file, 10), std::vector<std::uint8_t>({'l', 'a', 't', 'e'}));
+}
+
 TEST_F(TreeSourceTest, ListsFilesAndFoldersThatTheFilterTakes) {
   offline::DrivePath inf = Resolve({"WINDOWS", "inf"});
   std::vector<std::string> names;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <deque>
 
+#include "platform/offline/winapi/folder_names.h"
 #include "platform/text.h"
 
 namespace offline::safefs {
@@ -51,10 +52,6 @@ Parts Split(const std::string& path) {
   return parts;
 }
 
-bool SameNoCase(const std::string& a, const std::string& b) {
-  return text::EqualsNoCase(text::FromUtf8(a), text::FromUtf8(b));
-}
-
 int Openat2Beneath(int dirFd, const std::string& path, int flags, mode_t mode) {
   struct open_how how {};
   how.flags = static_cast<unsigned long long>(flags);
@@ -76,17 +73,19 @@ Fd ReopenVia(int pathFd, struct stat* st, int flags, const std::function<int(int
   flags = (flags | O_CLOEXEC | O_NOCTTY) & ~(O_CREAT | O_EXCL | O_NOFOLLOW | O_DIRECTORY);
   const std::string proc = "/proc/self/fd/" + std::to_string(pathFd);
   Fd io(open(proc.c_str(), flags));
+  bool nonBlocking = false;  // opened by the fallback, which must not wait on a FIFO put there since
   if (!io.valid()) {
     if (errno != ENOENT) return Fd();
     io = Fd(fallback(flags | O_NONBLOCK));
     if (!io.valid()) return Fd();
+    nonBlocking = true;
   }
   struct stat now;
   if (fstat(io.get(), &now) != 0 || now.st_dev != st->st_dev || now.st_ino != st->st_ino || !S_ISREG(now.st_mode)) {
     errno = ESTALE;
     return Fd();
   }
-  int current = fcntl(io.get(), F_GETFL);
+  const int current = nonBlocking ? fcntl(io.get(), F_GETFL) : -1;
   if (current >= 0 && (current & O_NONBLOCK)) fcntl(io.get(), F_SETFL, current & ~O_NONBLOCK);
   *st = now;
   return io;
@@ -148,19 +147,9 @@ std::optional<std::string> ReadLink(int dirFd, const std::string& name) {
 std::optional<std::string> FindEntry(int dirFd, const std::string& name, struct stat* st) {
   if (name.find('/') != std::string::npos) return std::nullopt;
   if (fstatat(dirFd, name.c_str(), st, AT_SYMLINK_NOFOLLOW) == 0) return name;
-  Fd listing(openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!listing.valid()) return std::nullopt;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(listing.get()), closedir);
-  if (!dir) return std::nullopt;
-  listing.release();
-  while (dirent* e = readdir(dir.get())) {
-    const std::string entry = e->d_name;
-    if (entry != "." && entry != ".." && SameNoCase(entry, name)) {
-      if (fstatat(dirFd, entry.c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-      return entry;
-    }
-  }
-  return std::nullopt;
+  const std::optional<std::string> entry = FindNameNoCase(dirFd, name);
+  if (!entry || fstatat(dirFd, entry->c_str(), st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return entry;
 }
 
 std::optional<Walk> Resolve(const Tree& tree, const Parts& components, bool followFinal) {

@@ -66,11 +66,63 @@ std::optional<struct stat> EntryStat(const safefs::Tree& tree, const DrivePath& 
   return st;
 }
 
+std::string Joined(const safefs::Parts& parts, std::size_t count) {
+  std::string key;
+  for (std::size_t i = 0; i < count && i < parts.size(); ++i) key += "/" + parts[i];
+  return key;
+}
+
+// A name that a walk takes as it stands: not empty, ".", "..", nor with a "/".
+bool PlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 }  // namespace
 
+std::shared_ptr<const TreeSource::HeldFolder> TreeSource::Held(const safefs::Parts& parts, std::size_t count) const {
+  if (count == 0) return nullptr;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = held_.find(Joined(parts, count));
+  return it == held_.end() ? nullptr : it->second;
+}
+
+void TreeSource::Hold(const safefs::Parts& parts) const {
+  if (parts.empty() || Held(parts, parts.size())) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (held_.size() >= kMaxHeldFolders) return;
+  }
+  auto folder = std::make_shared<HeldFolder>();
+  folder->fd = safefs::OpenBeneath(*tree_, parts, O_PATH | O_DIRECTORY);
+  if (!folder->fd.valid()) return;
+  folder->parts = parts;
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_.emplace(Joined(parts, parts.size()), std::move(folder));
+}
+
 std::optional<DrivePath> TreeSource::Resolve(const safefs::Parts& components, bool followFinal) const {
+  // A name in a folder held open: found there, unless it is a link (walked).
+  const std::size_t n = components.size();
+  if (const auto folder = n ? Held(components, n - 1) : nullptr; folder && PlainName(components.back())) {
+    struct stat st;
+    const std::optional<std::string> entry = safefs::FindEntry(folder->fd.get(), components.back(), &st);
+    if (!entry || !S_ISLNK(st.st_mode)) {
+      DrivePath path;
+      path.parts = folder->parts;
+      path.parts.push_back(entry ? *entry : components.back());
+      path.spelled = path.parts;
+      path.found = entry ? n : n - 1;
+      path.parentExists = true;
+      path.mode = entry ? st.st_mode : 0;
+      return path;
+    }
+  }
   std::optional<safefs::Walk> walk = safefs::Resolve(*tree_, components, followFinal);
   if (!walk) return std::nullopt;
+  // Its folder is held when the walk met no link: the parts are the names asked, as spelled here.
+  if (n >= 2 && walk->exists() && walk->parts == walk->spelled && walk->parts.size() == n) {
+    Hold(safefs::Parts(walk->parts.begin(), walk->parts.end() - 1));
+  }
   DrivePath path;
   path.parts = std::move(walk->parts);
   path.spelled = std::move(walk->spelled);
@@ -82,9 +134,15 @@ std::optional<DrivePath> TreeSource::Resolve(const safefs::Parts& components, bo
 }
 
 std::optional<DriveStat> TreeSource::Stat(const DrivePath& path) const {
-  safefs::Fd held = safefs::OpenBeneath(*tree_, path.parts, O_PATH);
+  if (!path.exists()) return std::nullopt;
   struct stat st;
-  if (!path.exists() || !held.valid() || fstat(held.get(), &st) != 0) return std::nullopt;
+  const std::size_t n = path.parts.size();
+  if (const auto folder = Held(path.parts, n ? n - 1 : 0)) {
+    if (fstatat(folder->fd.get(), path.parts.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISLNK(st.st_mode))
+      return StatOf(st);
+  }
+  safefs::Fd held = safefs::OpenBeneath(*tree_, path.parts, O_PATH);
+  if (!held.valid() || fstat(held.get(), &st) != 0) return std::nullopt;
   return StatOf(st);
 }
 
@@ -110,7 +168,11 @@ std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFil
 }
 
 std::unique_ptr<DriveFile> TreeSource::Open(const DrivePath& path) const {
-  safefs::Fd held = safefs::OpenBeneath(*tree_, path.parts, O_PATH);
+  const std::size_t n = path.parts.size();
+  const auto folder = Held(path.parts, n ? n - 1 : 0);
+  safefs::Fd held =
+      folder ? safefs::Fd(openat(folder->fd.get(), path.parts.back().c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC))
+             : safefs::OpenBeneath(*tree_, path.parts, O_PATH);
   struct stat st;
   if (!held.valid() || fstat(held.get(), &st) != 0) return nullptr;
   safefs::Fd fd = S_ISDIR(st.st_mode) ? safefs::OpenBeneath(*tree_, path.parts, O_RDONLY | O_DIRECTORY)

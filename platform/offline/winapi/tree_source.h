@@ -5,7 +5,10 @@
 // regular files only, and no lookup that a FIFO could stall.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "platform/offline/winapi/drive_source.h"
 #include "platform/offline/winapi/safe_fs.h"
@@ -27,7 +30,20 @@ class TreeSource : public DriveSource {
   std::string Describe(const DrivePath& path) const override;
 
  private:
+  // A folder a walk reached without a link, held open: the next path into it
+  // is one look-up in it instead of a walk from the top (a report opens a
+  // thousand files in one folder). At most kMaxHeldFolders.
+  struct HeldFolder {
+    safefs::Fd fd;
+    safefs::Parts parts;
+  };
+  static constexpr std::size_t kMaxHeldFolders = 64;
+  std::shared_ptr<const HeldFolder> Held(const safefs::Parts& parts, std::size_t count) const;
+  void Hold(const safefs::Parts& parts) const;
+
   std::shared_ptr<const safefs::Tree> tree_;
+  mutable std::mutex mutex_;
+  mutable std::map<std::string, std::shared_ptr<const HeldFolder>> held_;  // by the folder's parts, joined
 };
 
 }  // namespace offline
