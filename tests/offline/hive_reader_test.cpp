@@ -103,7 +103,7 @@ TEST(HiveReader, RejectionsSayWhy) {
     const auto read = offline::ReadHiveBytes(View(c.bytes), &root);
     ASSERT_FALSE(read) << c.name;
     EXPECT_EQ(read.reason(), c.reason) << c.name;
-    EXPECT_TRUE(root.children.empty() && root.values.empty()) << c.name;
+    EXPECT_TRUE(root.Subkeys().empty() && root.AllValues().empty()) << c.name;
   }
 }
 
@@ -153,8 +153,8 @@ TEST(HiveReader, HostileHivesStayWithinBounds) {
   ASSERT_TRUE(read) << offline::Describe(read.reason());
   const offline::RegTreeKey* key = offline::FindKey(root, u"Loop");
   ASSERT_NE(key, nullptr);
-  EXPECT_TRUE(key->children.empty());  // itself, once is enough
-  EXPECT_EQ(key->values.size(), 66u);
+  EXPECT_TRUE(key->Subkeys().empty());  // itself, once is enough
+  EXPECT_EQ(key->AllValues().size(), 66u);
   ASSERT_NE(key->Value(u"big"), nullptr);
   EXPECT_EQ(key->Value(u"big")->data.size(), 16000u);
   ASSERT_NE(key->Value(u"odd"), nullptr);
