@@ -34,7 +34,8 @@ struct HiveInfo {
 // within limits on depth, key and value counts and sizes. Both need /proc
 // mounted, where hivex finds the file by its descriptor.
 Parsed<HiveInfo, HiveError> ReadHiveBytes(ByteView bytes, RegTreeKey* into);
-// `fd` must be open for reading (not O_PATH); it is neither moved nor closed.
+// `fd` must be open for reading (not O_PATH); it is neither moved nor closed,
+// and may be closed as soon as the reader returns.
 Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into);
 
 }  // namespace offline
