@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the hive reader, walks every key and value it
-// copied, and follows the paths the probes ask for.
+// gives (each key filled from the hive as the walk reaches it), and follows
+// the paths the probes ask for.
 // Replay: fuzz_hive fuzz/corpus/hive/*
 #include <cstddef>
 #include <cstdint>
@@ -11,11 +12,11 @@ namespace {
 
 void Walk(const offline::RegTreeKey& key, int depth) {
   if (depth > 600) __builtin_trap();  // deeper than the reader's limit
-  for (const auto& [upper, v] : key.values) {
+  for (const auto& [upper, v] : key.AllValues()) {
     volatile std::uint8_t sink = 0;
     for (std::uint8_t b : v.data) sink = sink ^ b;
   }
-  for (const auto& [upper, c] : key.children) Walk(*c, depth + 1);
+  for (const auto& [upper, c] : key.Subkeys()) Walk(*c, depth + 1);
 }
 
 }  // namespace
@@ -23,7 +24,7 @@ void Walk(const offline::RegTreeKey& key, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   offline::RegTreeKey root;
   const auto read = offline::ReadHiveBytes(offline::ByteView(data, size), &root);
-  if (!read && (!root.children.empty() || !root.values.empty())) __builtin_trap();  // refused, yet keys copied
+  if (!read && (!root.Subkeys().empty() || !root.AllValues().empty())) __builtin_trap();  // refused, yet keys copied
   Walk(root, 0);
   for (const char16_t* path : {u"Select", u"ControlSet001\\Services\\elxstor\\Parameters\\Device",
                                u"ControlSet003\\Services\\elxstor", u"Microsoft\\Windows NT\\CurrentVersion"}) {

@@ -23,7 +23,7 @@ void Check(bool ok) {
 }
 
 void QueryAll(os::HKEY key, const offline::RegTreeKey& tree) {
-  for (const auto& [upper, value] : tree.values) {
+  for (const auto& [upper, value] : tree.AllValues()) {
     if (value.name.find(u'\0') != std::u16string::npos) continue;  // cannot be asked for
     const std::u16string name = text::Upcased(value.name);         // asked for in another case
     os::DWORD type = 0, size = 0;
@@ -49,7 +49,7 @@ void Visit(const offline::RegTreeKey& tree, const std::u16string& path, std::siz
   Check(os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, path.c_str(), 0, os::KEY_READ, &key) == os::ERROR_SUCCESS);
   QueryAll(key, tree);
   os::RegCloseKey(key);
-  for (const auto& [upper, child] : tree.children) {
+  for (const auto& [upper, child] : tree.Subkeys()) {
     if (child->name.find(u'\\') != std::u16string::npos) continue;
     Visit(*child, path.empty() ? child->name : path + u"\\" + text::Upcased(child->name), opened);
   }
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   offline::ApplyRegExport(std::vector<std::uint8_t>(data, data + size), "fuzz.reg", &offline::RegistryRoot(), nullptr,
                           &warnings);
   std::size_t opened = 0;
-  for (const auto& [upper, child] : offline::RegistryRoot().children) Visit(*child, child->name, &opened);
+  for (const auto& [upper, child] : offline::RegistryRoot().Subkeys()) Visit(*child, child->name, &opened);
   // The paths the probes ask for, CurrentControlSet through Select.
   for (const char16_t* path : {u"SYSTEM\\CurrentControlSet\\Services\\elxstor\\Parameters\\Device",
                                u"SYSTEM\\CurrentControlSet\\Services\\ql2300\\Parameters\\Device",

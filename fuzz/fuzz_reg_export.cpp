@@ -11,13 +11,13 @@
 namespace {
 
 std::size_t Walk(const offline::RegTreeKey& key, int depth) {
-  std::size_t n = key.values.size();
-  for (const auto& [upper, v] : key.values) {
+  std::size_t n = key.AllValues().size();
+  for (const auto& [upper, v] : key.AllValues()) {
     volatile std::uint8_t sink = 0;
     for (std::uint8_t b : v.data) sink = sink ^ b;
   }
   if (depth > 600) __builtin_trap();
-  for (const auto& [upper, c] : key.children) n += Walk(*c, depth + 1);
+  for (const auto& [upper, c] : key.Subkeys()) n += Walk(*c, depth + 1);
   return n;
 }
 

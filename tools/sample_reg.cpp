@@ -24,8 +24,8 @@ constexpr int kMaxDepth = 256;
 void CopyTree(const offline::RegTreeKey& key, const std::u16string& path, int depth, tools::RegistryContent* out) {
   if (depth > kMaxDepth) return;
   out->CreateKey(path);
-  for (const auto& [upper, v] : key.values) out->SetValue(path, v.name, tools::RegValue{v.type, v.data});
-  for (const auto& [upper, child] : key.children) CopyTree(*child, path + u"\\" + child->name, depth + 1, out);
+  for (const auto& [upper, v] : key.AllValues()) out->SetValue(path, v.name, tools::RegValue{v.type, v.data});
+  for (const auto& [upper, child] : key.Subkeys()) CopyTree(*child, path + u"\\" + child->name, depth + 1, out);
 }
 
 bool IsControlSetName(const std::u16string& name) {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   offline::ReadHive(argv[1], &system, &warnings);
   offline::ReadHive(argv[2], &software, &warnings);
   if (!warnings.empty()) std::cerr << "sample_reg: " << warnings << "\n";
-  if (system.children.empty()) {
+  if (system.Subkeys().empty()) {
     std::cerr << "sample_reg: no keys in " << argv[1] << "\n";
     return 1;
   }
@@ -76,13 +76,13 @@ int main(int argc, char** argv) {
   }
 
   tools::RegistryContent content;
-  for (const auto& [upper, child] : system.children) {
+  for (const auto& [upper, child] : system.Subkeys()) {
     if (text::EqualsNoCaseAZ(child->name, u"Select") || IsControlSetName(child->name)) continue;
     CopyTree(*child, u"SYSTEM\\" + child->name, 1, &content);
   }
-  for (const auto& [upper, child] : currentSet->children)
+  for (const auto& [upper, child] : currentSet->Subkeys())
     CopyTree(*child, u"SYSTEM\\CurrentControlSet\\" + child->name, 2, &content);
-  for (const auto& [upper, child] : software.children) CopyTree(*child, u"SOFTWARE\\" + child->name, 1, &content);
+  for (const auto& [upper, child] : software.Subkeys()) CopyTree(*child, u"SOFTWARE\\" + child->name, 1, &content);
 
   const std::vector<std::uint8_t> bytes = tools::WriteRegExport(content, /*unicode=*/true);
   std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);

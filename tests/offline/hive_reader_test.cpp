@@ -66,6 +66,49 @@ TEST(HiveReader, ReadsKeysAndValuesFromBytesAndDescriptors) {
   EXPECT_NE(offline::FindKey(fromFile, u"Select"), nullptr);
 }
 
+// Every key below `key` with its values, one line each, filling as it goes.
+std::string Dump(const offline::RegTreeKey& key, const std::string& path = "") {
+  std::string out;
+  for (const auto& [upper, v] : key.AllValues())
+    out += path + " " + text::ToUtf8(v.name) + "=" + std::to_string(v.type) + ":" +
+           std::string(v.data.begin(), v.data.end()) + "\n";
+  for (const auto& [upper, c] : key.Subkeys()) out += Dump(*c, path + "\\" + text::ToUtf8(c->name));
+  return out;
+}
+
+// Keys are filled after the reader returns: from the hive as it was when it
+// was opened, whatever becomes of the caller's descriptor and the file.
+TEST(HiveReader, KeysFilledLaterComeFromTheHiveAsRead) {
+  const Bytes hive = SystemHive();
+  offline::RegTreeKey whole;
+  ASSERT_TRUE(offline::ReadHiveBytes(View(hive), &whole));
+  const std::string expected = Dump(whole);
+  ASSERT_NE(expected.find("Services\\elxstor Start"), std::string::npos) << expected;
+  const struct {
+    const char* name;
+    void (*change)(int fd);
+  } cases[] = {
+      {"left alone", [](int) {}},
+      {"cut short", [](int fd) { ASSERT_EQ(ftruncate(fd, offline::hive::kBaseBlockSize), 0); }},
+      {"written over",
+       [](int fd) {
+         const Bytes zeros(1 << 16, 0);
+         ASSERT_EQ(pwrite(fd, zeros.data(), zeros.size(), offline::hive::kBaseBlockSize), 1 << 16);
+       }},
+  };
+  for (const auto& c : cases) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(hive.data(), 1, hive.size(), file);
+    std::fflush(file);
+    offline::RegTreeKey root;
+    ASSERT_TRUE(offline::ReadHiveDescriptor(fileno(file), &root)) << c.name;
+    c.change(fileno(file));
+    std::fclose(file);
+    EXPECT_EQ(Dump(root), expected) << c.name;
+  }
+}
+
 TEST(HiveReader, DirtyHivesAreReadAndSaySo) {
   Bytes hive = SystemHive();
   ASSERT_TRUE(tools::MarkHiveDirty(&hive));
@@ -103,7 +146,7 @@ TEST(HiveReader, RejectionsSayWhy) {
     const auto read = offline::ReadHiveBytes(View(c.bytes), &root);
     ASSERT_FALSE(read) << c.name;
     EXPECT_EQ(read.reason(), c.reason) << c.name;
-    EXPECT_TRUE(root.children.empty() && root.values.empty()) << c.name;
+    EXPECT_TRUE(root.Subkeys().empty() && root.AllValues().empty()) << c.name;
   }
 }
 
@@ -153,8 +196,8 @@ TEST(HiveReader, HostileHivesStayWithinBounds) {
   ASSERT_TRUE(read) << offline::Describe(read.reason());
   const offline::RegTreeKey* key = offline::FindKey(root, u"Loop");
   ASSERT_NE(key, nullptr);
-  EXPECT_TRUE(key->children.empty());  // itself, once is enough
-  EXPECT_EQ(key->values.size(), 66u);
+  EXPECT_TRUE(key->Subkeys().empty());  // itself, once is enough
+  EXPECT_EQ(key->AllValues().size(), 66u);
   ASSERT_NE(key->Value(u"big"), nullptr);
   EXPECT_EQ(key->Value(u"big")->data.size(), 16000u);
   ASSERT_NE(key->Value(u"odd"), nullptr);
@@ -165,6 +208,42 @@ TEST(HiveReader, HostileHivesStayWithinBounds) {
   ASSERT_NE(cut, nullptr);
   EXPECT_EQ(cut->Value(u"ValQ"), nullptr);
   EXPECT_NE(cut->Value(std::u16string(u"Val\0Que", 7)), nullptr);
+}
+
+// Each level's two subkeys made one key listed twice, a diamond at every
+// level: walked without taking each cell once, 40 levels are 2^40 keys, and
+// the key budget spent on them would leave none for keys filled after.
+TEST(HiveReader, SubkeysListedTwiceAreWalkedOnce) {
+  constexpr int kLevels = 40;
+  auto name = [](int i) { return "K" + std::string(i < 10 ? "0" : "") + std::to_string(i); };
+  tools::RegistryContent c;
+  std::u16string path = u"SOFTWARE";
+  for (int i = 0; i < kLevels; ++i) {
+    c.CreateKey(path + u"\\" + text::FromUtf8(name(i)) + u"b");
+    path += u"\\" + text::FromUtf8(name(i)) + u"a";
+    c.CreateKey(path);
+  }
+  c.CreateKey(u"SOFTWARE\\Zed\\Later");
+  Bytes hive = HiveOf(c);
+  for (int i = 0; i + 1 < kLevels; ++i) {
+    const std::size_t parent = Find(hive, name(i) + "a") - 0x50;
+    const std::size_t list = *offline::ByteView(hive.data(), hive.size()).u32At(parent + 0x20) + 0x1000;
+    ASSERT_EQ(hive[list + 4], 'l');  // "lf" or "lh": 8 bytes an entry
+    const auto next = static_cast<std::uint32_t>(Find(hive, name(i + 1) + "a") - 0x50 - 0x1000);
+    Put32(&hive, list + 8, next);
+    Put32(&hive, list + 16, next);
+  }
+  offline::RegTreeKey root;
+  ASSERT_TRUE(offline::ReadHiveBytes(View(hive), &root));
+  const offline::RegTreeKey* top = offline::FindKey(root, u"K00a");
+  ASSERT_NE(top, nullptr);
+  std::size_t count = 0;
+  for (const offline::RegTreeKey* key = top; key->Subkeys().size() == 1; key = key->Subkeys().begin()->second.get())
+    ++count;
+  EXPECT_EQ(count, static_cast<std::size_t>(kLevels - 1));
+  EXPECT_NE(offline::FindKey(root, u"K00a\\K01a\\K02a\\K03a"), nullptr);
+  EXPECT_EQ(offline::FindKey(root, u"K00a\\K01b"), nullptr);
+  EXPECT_NE(offline::FindKey(root, u"Zed\\Later"), nullptr);
 }
 
 }  // namespace

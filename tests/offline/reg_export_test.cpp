@@ -344,8 +344,8 @@ TEST(RegExport, HostileExportsStayWithinBounds) {
     if (!c.key) continue;
     const offline::RegTreeKey* key = offline::FindKey(root, c.key);
     ASSERT_NE(key, nullptr) << c.name;
-    EXPECT_EQ(key->children.size(), c.subkeys) << c.name;
-    EXPECT_EQ(key->values.size(), c.values) << c.name;
+    EXPECT_EQ(key->Subkeys().size(), c.subkeys) << c.name;
+    EXPECT_EQ(key->AllValues().size(), c.values) << c.name;
   }
 }
 
@@ -355,7 +355,7 @@ TEST(RegExport, RunBudgetAndDeletionsOfManySiblings) {
   for (int i = 0; i < 20000; i += 2) body += u"[-HKLM\\SOFTWARE\\K" + Num(i) + u"]\r\n";
   offline::RegTreeKey root;
   offline::ApplyRegExport(Utf16(body, true), "x.reg", &root, nullptr, nullptr);
-  EXPECT_EQ(offline::FindKey(root, u"SOFTWARE")->children.size(), 10000u);
+  EXPECT_EQ(offline::FindKey(root, u"SOFTWARE")->Subkeys().size(), 10000u);
   EXPECT_EQ(offline::FindKey(root, u"SOFTWARE\\k0"), nullptr);
   EXPECT_NE(offline::FindKey(root, u"SOFTWARE\\k19999"), nullptr);
 
@@ -365,7 +365,7 @@ TEST(RegExport, RunBudgetAndDeletionsOfManySiblings) {
   offline::RegTreeKey small;
   offline::ApplyRegExport(Utf16(body, true), "x.reg", &small, &budget, &warnings);
   // SOFTWARE and k0 to k998 made, then the even ones among them deleted.
-  EXPECT_EQ(offline::FindKey(small, u"SOFTWARE")->children.size(), 499u);
+  EXPECT_EQ(offline::FindKey(small, u"SOFTWARE")->Subkeys().size(), 499u);
   EXPECT_NE(warnings.find("more keys than"), std::string::npos) << warnings;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/offline/formats/hive_reader.h"
 
+#include <fcntl.h>
 #include <hivex.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -24,10 +25,11 @@ namespace {
 
 // Limits for hostile hives. Windows' own: a tree 512 levels deep, values of
 // 1 MB in the standard hive format ("Registry element size limits"). Ours: a
-// key or value cell is copied once, however often the hive lists it (a key
-// listed as its own subkey, or one value cell in many lists), so the work is
-// linear in the hive's cells; and no more keys, values and value bytes than
-// below, nor more value bytes than the file holds.
+// key or value cell is taken once, where it is first listed, however often
+// the hive lists it (a key listed as its own subkey, or one value cell in
+// many lists), so that filling every key is linear in the hive's cells; and
+// no more keys, values and value bytes than below, nor more value bytes
+// than the file holds.
 constexpr int kMaxDepth = 512;
 constexpr std::size_t kMaxKeys = 1000000;
 constexpr std::size_t kMaxValueBytes = 1 << 20;
@@ -93,18 +95,49 @@ class CellSet {
   std::unordered_set<std::size_t> others_;
 };
 
-struct Walker {
-  Walker(hive_h* h, int descriptor, std::uint64_t bytes)
-      : hive(h), fd(descriptor), fileBytes(bytes), seenKeys(bytes), seenValues(bytes) {}
+// An open hive and what its keys have taken so far. Each key still to be
+// filled holds it; it closes when the last of them is filled or dropped.
+// hivex holds the whole file in its own memory (see OpenWhole), and names
+// with a NUL are read through a descriptor of the session's own, so the
+// caller's descriptor may be closed as soon as the reader returns.
+class HiveSession : public RegTreeFiller, public std::enable_shared_from_this<HiveSession> {
+ public:
+  HiveSession(HivePtr hive, int fd, std::uint64_t bytes)
+      : hive_(std::move(hive)), fd_(fd), fileBytes_(bytes), seenKeys_(bytes), seenValues_(bytes) {}
+  ~HiveSession() override {
+    if (fd_ >= 0) close(fd_);
+  }
+  HiveSession(const HiveSession&) = delete;
+  HiveSession& operator=(const HiveSession&) = delete;
 
-  hive_h* hive;
-  int fd;
-  std::uint64_t fileBytes;
-  std::size_t keys = 0;
-  std::size_t valueCount = 0;
-  std::size_t valueBytes = 0;
-  CellSet seenKeys, seenValues;
+  void Claim(hive_node_h root) { seenKeys_.Insert(root); }
 
+  // The key's values, then its subkeys, each to be filled when first used.
+  // A subkey whose name is taken already is merged into that key at once.
+  void Fill(std::uint64_t node, int depth, RegTreeKey* into) override {
+    CopyValues(node, into);
+    hive_node_h* children = hivex_node_children(hive_.get(), node);
+    if (!children) return;
+    for (std::size_t i = 0; children[i] && keys_ < kMaxKeys; ++i) {
+      if (!seenKeys_.Insert(children[i])) continue;
+      ++keys_;
+      CString name(hivex_node_name(hive_.get(), children[i]));
+      if (!name) continue;
+      const std::size_t before = into->Subkeys().size();
+      RegTreeKey* child =
+          into->AddChild(Name(children[i], name.get(), hivex_node_name_len(hive_.get(), children[i]), kKeyName));
+      if (depth + 1 > kMaxDepth) continue;
+      if (into->Subkeys().size() != before) {
+        child->FillLater(shared_from_this(), children[i], depth + 1);
+      } else {
+        child->Subkeys();  // its own first, then this one on top
+        Fill(children[i], depth + 1, child);
+      }
+    }
+    std::free(children);
+  }
+
+ private:
   // A name as stored. hivex cuts a name at a NUL it holds; such a name is read
   // whole from the cell, so that it never stands for its first part. A name
   // stored one byte a character holds the characters U+0000 to U+00FF.
@@ -113,10 +146,10 @@ struct Walker {
     if (std::strlen(cut) == fullUtf8) return name;
     std::uint8_t head[kKeyName.name];
     std::vector<std::uint8_t> bytes;
-    if (pread(fd, head, sizeof head, static_cast<off_t>(cell)) == static_cast<ssize_t>(sizeof head)) {
+    if (pread(fd_, head, sizeof head, static_cast<off_t>(cell)) == static_cast<ssize_t>(sizeof head)) {
       const ByteView view(head, sizeof head);
       bytes.resize(view.u16At(at.length).value_or(0));
-      if (pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(cell + at.name)) !=
+      if (pread(fd_, bytes.data(), bytes.size(), static_cast<off_t>(cell + at.name)) !=
           static_cast<ssize_t>(bytes.size()))
         bytes.clear();
     }
@@ -126,45 +159,54 @@ struct Walker {
     return std::u16string(bytes.begin(), bytes.end());
   }
 
+  void CopyValues(hive_node_h node, RegTreeKey* into) {
+    hive_value_h* values = hivex_node_values(hive_.get(), node);
+    if (!values) return;
+    for (std::size_t i = 0; values[i] && i < kMaxValuesPerKey && valueCount_ < kMaxTotalValues; ++i) {
+      if (!seenValues_.Insert(values[i])) continue;
+      ++valueCount_;
+      CopyValue(values[i], into);
+    }
+    std::free(values);
+  }
+
   void CopyValue(hive_value_h value, RegTreeKey* into) {
     RawType type;
     std::size_t len = 0;
-    if (hivex_value_type(hive, value, type.out(), &len) != 0 || len > kMaxValueBytes) return;
-    CString name(hivex_value_key(hive, value));
+    if (hivex_value_type(hive_.get(), value, type.out(), &len) != 0 || len > kMaxValueBytes) return;
+    CString name(hivex_value_key(hive_.get(), value));
     if (!name) return;
     std::size_t got = 0;
-    CString bytes(hivex_value_value(hive, value, type.out(), &got));
-    if (!bytes || got > kMaxValueBytes || valueBytes + got > std::min<std::uint64_t>(kMaxTotalValueBytes, fileBytes))
+    CString bytes(hivex_value_value(hive_.get(), value, type.out(), &got));
+    if (!bytes || got > kMaxValueBytes || valueBytes_ + got > std::min<std::uint64_t>(kMaxTotalValueBytes, fileBytes_))
       return;
-    valueBytes += got;
+    valueBytes_ += got;
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.get());
-    into->SetValue(Name(value, name.get(), hivex_value_key_len(hive, value), kValueName), type.value(),
+    into->SetValue(Name(value, name.get(), hivex_value_key_len(hive_.get(), value), kValueName), type.value(),
                    std::vector<std::uint8_t>(p, p + got));
   }
 
-  void Copy(hive_node_h node, RegTreeKey* into, int depth) {
-    if (depth > kMaxDepth) return;
-    if (hive_value_h* values = hivex_node_values(hive, node)) {
-      for (std::size_t i = 0; values[i] && i < kMaxValuesPerKey && valueCount < kMaxTotalValues; ++i) {
-        if (!seenValues.Insert(values[i])) continue;
-        ++valueCount;
-        CopyValue(values[i], into);
-      }
-      std::free(values);
-    }
-    hive_node_h* children = hivex_node_children(hive, node);
-    if (!children) return;
-    for (std::size_t i = 0; children[i] && keys < kMaxKeys; ++i) {
-      if (!seenKeys.Insert(children[i])) continue;
-      ++keys;
-      CString name(hivex_node_name(hive, children[i]));
-      if (!name) continue;
-      const std::u16string childName = Name(children[i], name.get(), hivex_node_name_len(hive, children[i]), kKeyName);
-      Copy(children[i], into->AddChild(childName), depth + 1);
-    }
-    std::free(children);
-  }
+  HivePtr hive_;
+  int fd_;
+  std::uint64_t fileBytes_;
+  std::size_t keys_ = 0;
+  std::size_t valueCount_ = 0;
+  std::size_t valueBytes_ = 0;
+  CellSet seenKeys_, seenValues_;
 };
+
+// hivex reads the whole file into memory of its own when opened for writing
+// (the file itself is opened read-only, and nothing is written unless
+// hivex_commit is called, which this reader never does). A read-only open
+// would map the file shared: keys are filled long after the open, and a
+// hive in the image truncated or rewritten in between would then fault
+// (SIGBUS) or change under the reader. The tolerant mode is tried second.
+HivePtr OpenWhole(int fd) {
+  const std::string name = "/proc/self/fd/" + std::to_string(fd);
+  HivePtr hive(hivex_open(name.c_str(), HIVEX_OPEN_WRITE));
+  if (!hive) hive.reset(hivex_open(name.c_str(), HIVEX_OPEN_WRITE | HIVEX_OPEN_UNSAFE));
+  return hive;
+}
 
 // The base block as far as the reader needs it: signature and sequence numbers.
 Parsed<HiveInfo, HiveError> ReadBaseBlock(ByteView bytes) {
@@ -215,9 +257,7 @@ const char* Describe(HiveError error) {
 }
 
 Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into) {
-  const std::string name = "/proc/self/fd/" + std::to_string(fd);
-  HivePtr hive(hivex_open(name.c_str(), 0));
-  if (!hive) hive.reset(hivex_open(name.c_str(), HIVEX_OPEN_UNSAFE));
+  HivePtr hive = OpenWhole(fd);
   const std::vector<std::uint8_t> block = BaseBlockOf(fd);
   auto info = ReadBaseBlock(ByteView(block.data(), block.size()));
   if (!hive) return info ? HiveError::kDamaged : info.reason();
@@ -225,9 +265,12 @@ Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into) {
   if (!root) return HiveError::kNoRoot;
   struct stat st;
   const std::uint64_t fileBytes = fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-  Walker walker(hive.get(), fd, fileBytes);
-  walker.seenKeys.Insert(root);
-  walker.Copy(root, into, 0);
+  // A descriptor of its own (another view of the same open file); without
+  // one, names holding a NUL are only marked as cut.
+  const int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  auto session = std::make_shared<HiveSession>(std::move(hive), own, fileBytes);
+  session->Claim(root);
+  into->FillLater(std::move(session), root, 0);
   // hivex read what it holds; a base block it took should read here too.
   return info ? *info : HiveInfo{};
 }

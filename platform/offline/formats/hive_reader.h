@@ -1,6 +1,7 @@
 // Reads a registry hive into the in-memory key tree, from bytes or from an
 // open file. hivex opens hives by name only, so bytes are handed to it as an
-// anonymous memory file, and a descriptor as /proc/self/fd/N (no copy).
+// anonymous memory file, and a descriptor as /proc/self/fd/N; hivex then
+// reads the file whole into memory of its own.
 #pragma once
 
 #include "platform/offline/formats/byte_view.h"
@@ -27,11 +28,14 @@ struct HiveInfo {
   bool dirty = false;
 };
 
-// Copies the hive's keys below `into`. A hive damaged further in gives fewer
-// keys, within limits on depth, key and value counts and sizes. Both need
-// /proc mounted, where hivex finds the file by its descriptor.
+// Gives `into` the hive's keys and values, each key filled from the hive when
+// it is first used (the hive stays open, in memory, until then); a refused
+// hive leaves `into` as it was. A hive damaged further in gives fewer keys,
+// within limits on depth, key and value counts and sizes. Both need /proc
+// mounted, where hivex finds the file by its descriptor.
 Parsed<HiveInfo, HiveError> ReadHiveBytes(ByteView bytes, RegTreeKey* into);
-// `fd` must be open for reading (not O_PATH); it is neither moved nor closed.
+// `fd` must be open for reading (not O_PATH); it is neither moved nor closed,
+// and may be closed as soon as the reader returns.
 Parsed<HiveInfo, HiveError> ReadHiveDescriptor(int fd, RegTreeKey* into);
 
 }  // namespace offline
