@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -50,6 +51,21 @@ using FileKey = std::pair<FileIdentity, bool>;
 
 // A file by the Windows path it was opened by and the style asked for.
 using PathAsked = std::pair<std::u16string, bool>;
+using PathAskedView = std::pair<std::u16string_view, bool>;
+// Paths in one folder share a long start: ordered by length, then by their
+// bytes (memcmp), any two compare in a few instructions.
+struct PathOrder {
+  using is_transparent = void;
+  template <typename A, typename B>
+  bool operator()(const A& a, const B& b) const {
+    return Compare(a.first, a.second, b.first, b.second) < 0;
+  }
+  static int Compare(std::u16string_view a, bool aStyle, std::u16string_view b, bool bStyle) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    if (const int c = a.empty() ? 0 : std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t))) return c;
+    return aStyle == bStyle ? 0 : (aStyle ? 1 : -1);
+  }
+};
 struct OpenedAt {
   std::string pathKey;  // its PathKey, to know which writes concern it
   bool inOutput = false;
@@ -63,7 +79,7 @@ struct Records final : WriteAware {
   // path needs neither a path look-up nor an identity check. Forgotten where
   // a write may have put another file at the path: a write at, above or
   // below it, or data written on the side (--output) the file was found on.
-  std::map<PathAsked, OpenedAt> byPath;
+  std::map<PathAsked, OpenedAt, PathOrder> byPath;
   std::size_t bytes = 0;
 
   void ForgetPath(const std::string& key) override {
@@ -212,17 +228,20 @@ const InfFile* OpenInf::Parse() {
 }
 
 std::optional<OpenInf::Place> OpenInf::FindLine(std::u16string_view section, const char16_t* key) {
-  InfAnswer question;
-  question.section = text::UpperCaseAZ(section);
-  question.anyKey = key == nullptr;
-  if (key) question.key = text::UpperCaseAZ(key);
+  const std::u16string_view keyText = key ? std::u16string_view(key) : std::u16string_view();
   Records& all = AllRecords();
   {
     std::lock_guard<std::mutex> lock(all.mutex);
     for (const InfAnswer& a : record_->answers) {
-      if (a.anyKey == question.anyKey && a.section == question.section && a.key == question.key) return a.place;
+      if (a.anyKey == (key == nullptr) && text::EqualsNoCaseAZ(a.section, section) &&
+          text::EqualsNoCaseAZ(a.key, keyText))
+        return a.place;
     }
   }
+  InfAnswer question;
+  question.section = text::UpperCaseAZ(section);
+  question.anyKey = key == nullptr;
+  question.key = text::UpperCaseAZ(keyText);
   // A section the file lacks needs no reading.
   const bool mayHave = file_ || !record_->layout || record_->layout->FindSection(section);
   if (mayHave) {
@@ -270,10 +289,9 @@ namespace {
 // (`file` then holds what was read). Null when the file does not open at all.
 std::shared_ptr<InfRecord> RecordOf(std::u16string_view path, bool win4, std::shared_ptr<const InfFile>* file) {
   Records& all = AllRecords();
-  const PathAsked asked{std::u16string(path), win4};
   {
     std::lock_guard<std::mutex> lock(all.mutex);
-    const auto it = all.byPath.find(asked);
+    const auto it = all.byPath.find(PathAskedView(path, win4));
     if (it != all.byPath.end()) return it->second.record;
   }
   // Known by what the drive says of it; opened only when it is new.
@@ -305,7 +323,7 @@ std::shared_ptr<InfRecord> RecordOf(std::u16string_view path, bool win4, std::sh
   if (record->kept) {
     std::lock_guard<std::mutex> lock(all.mutex);
     if (all.byPath.size() >= kMaxKnownPaths) all.byPath.clear();
-    all.byPath[asked] = OpenedAt{PathKey(path), found->InOutput(), record};
+    all.byPath[PathAsked(path, win4)] = OpenedAt{PathKey(path), found->InOutput(), record};
   }
   return record;
 }
