@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/offline/winapi/cached_source.h"
 #include "platform/offline/winapi/tree_source.h"
 #include "platform/os.h"
 #include "platform/text.h"
@@ -116,6 +117,30 @@ TEST_F(TreeSourceTest, ListsFilesAndFoldersThatTheFilterTakes) {
   EXPECT_EQ(source_->List(inf, infOnly, 100).size(), 1u);
   EXPECT_EQ(source_->List(inf, all, 2).size(), 2u);
   EXPECT_EQ(source_->List(Resolve({}), all, 100).size(), 1u);  // the root: WINDOWS only
+}
+
+// A listing kept for later filters reads an entry's size and times only when
+// a filter first takes it, and leaves out what is no longer a file by then.
+TEST_F(TreeSourceTest, AKeptListingStatesEntriesWhenTaken) {
+  const auto cached = offline::Cached(std::make_shared<offline::TreeSource>(tree_));
+  const offline::DrivePath inf = cached->Resolve({"WINDOWS", "inf"}, true).value_or(offline::DrivePath{});
+  auto only = [](std::u16string wanted) {
+    return [wanted](std::u16string_view name, std::u16string_view) { return name == wanted; };
+  };
+  EXPECT_TRUE(cached->List(inf, only(u"none"), 100).empty());  // listed and kept now
+  const fs::path folder = image_.Root() / "WINDOWS" / "inf";
+  TempImage::Write(folder / "oem1.inf", "0123456789abcd");
+  fs::remove(folder / "Other.INF");
+  ASSERT_EQ(mkfifo((folder / "Other.INF").c_str(), 0644), 0);
+
+  const std::vector<offline::DriveEntry> oem = cached->List(inf, only(u"oem1.inf"), 100);
+  ASSERT_EQ(oem.size(), 1u);
+  EXPECT_EQ(oem[0].stat.size, 14u);
+  EXPECT_EQ(oem[0].stat.attributes, os::FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(cached->List(inf, only(u"Other.INF"), 100).empty());
+  const std::vector<offline::DriveEntry> sub = cached->List(inf, only(u"sub"), 100);
+  ASSERT_EQ(sub.size(), 1u);
+  EXPECT_EQ(sub[0].stat.attributes, os::FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST_F(TreeSourceTest, OpensRegularFilesAndFoldersForReadingOnly) {

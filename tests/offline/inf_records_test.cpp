@@ -34,10 +34,10 @@ TEST(InfRecordsTest, LaterOpensAnswerAsTheFirstWhereverVersionLies) {
     const char16_t* catalog;
   } cases[] = {
       {u"C:\\WINDOWS\\inf\\oem1.inf", std::string(kSignature) + "CatalogFile=top.cat\r\n[S]\r\nK=v\r\n", u"top.cat"},
-      {u"C:\\WINDOWS\\inf\\oem2.inf",
-       "; " + std::string(6000, 'c') + "\r\n" + kSignature + "CatalogFile=far.cat\r\n", u"far.cat"},
-      {u"C:\\WINDOWS\\inf\\oem3.inf",
-       std::string(kSignature) + "[S]\r\nK=v\r\n[version]\r\nCatalogFile=second.cat\r\n", u"second.cat"},
+      {u"C:\\WINDOWS\\inf\\oem2.inf", "; " + std::string(6000, 'c') + "\r\n" + kSignature + "CatalogFile=far.cat\r\n",
+       u"far.cat"},
+      {u"C:\\WINDOWS\\inf\\oem3.inf", std::string(kSignature) + "[S]\r\nK=v\r\n[version]\r\nCatalogFile=second.cat\r\n",
+       u"second.cat"},
       {u"C:\\WINDOWS\\inf\\oem4.inf", std::string(kSignature) + "CatalogFile=%c%\r\n[Strings]\r\nc=named.cat\r\n",
        u"named.cat"},
   };

@@ -80,8 +80,7 @@ std::vector<DriveEntry> CachedSource::List(const DrivePath& folder, const EntryF
   auto it = listings_.find(key);
   if (it == listings_.end()) {
     lock.unlock();
-    const auto all = [](std::u16string_view, std::u16string_view) { return true; };
-    std::vector<DriveEntry> entries = inner_->List(folder, all, kMaxCachedEntries + 1);
+    std::vector<DriveEntry> entries = inner_->ListToKeep(folder, kMaxCachedEntries + 1);
     if (entries.size() > kMaxCachedEntries) return inner_->List(folder, wanted, limit);
     lock.lock();
     if (listed_ + entries.size() > kMaxCachedListed) {
@@ -92,9 +91,16 @@ std::vector<DriveEntry> CachedSource::List(const DrivePath& folder, const EntryF
     it = listings_.emplace(key, std::move(entries)).first;
   }
   std::vector<DriveEntry> out;
-  for (const DriveEntry& e : it->second) {
+  for (DriveEntry& e : it->second) {
     if (out.size() >= limit) break;
-    if (wanted(e.name, e.shortName)) out.push_back(e);
+    if (!wanted(e.name, e.shortName)) continue;
+    if (!e.stated) {  // read once, when a caller first takes it
+      const std::optional<DriveStat> stat = inner_->StatEntry(folder, e);
+      e.stat = stat.value_or(DriveStat{});  // mode 0: no longer a file or folder
+      e.stated = true;
+      e.gone = !stat;
+    }
+    if (!e.gone) out.push_back(e);
   }
   return out;
 }

@@ -58,6 +58,10 @@ struct DriveEntry {
   std::u16string name;       // the long name
   std::u16string shortName;  // the 8.3 name when the file system keeps one apart; else empty
   DriveStat stat;
+  // False in a listing made to be kept (ListToKeep): only stat.mode's type
+  // is known, from the folder itself, until DriveSource::StatEntry is asked.
+  bool stated = true;
+  bool gone = false;  // found no longer a file or folder when it was stated
 };
 
 // A regular file (or a folder) opened for reading.
@@ -97,6 +101,21 @@ class DriveSource {
   // drive's root. Only files and folders: what Windows would not show (a
   // FIFO, a device, a link leading nowhere) is left out.
   virtual std::vector<DriveEntry> List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const = 0;
+
+  // Every entry of `folder`, as List gives them, for a listing that is kept
+  // and filtered later: a source may leave an entry's size, times and
+  // attributes unread (stated false) until StatEntry is asked for them, so
+  // that the entries no filter takes cost nothing more.
+  virtual std::vector<DriveEntry> ListToKeep(const DrivePath& folder, std::size_t limit) const {
+    return List(
+        folder, [](std::u16string_view, std::u16string_view) { return true; }, limit);
+  }
+  // The stat of an entry of `folder` that ListToKeep left unread; nullopt when
+  // it is no longer a file or folder that Windows would show.
+  virtual std::optional<DriveStat> StatEntry(const DrivePath& folder, const DriveEntry& entry) const {
+    (void)folder;
+    return entry.stat;
+  }
 
   // Opens an existing regular file or folder for reading; null with errno
   // (ENODEV for a FIFO, socket or device, ELOOP for a link) otherwise.

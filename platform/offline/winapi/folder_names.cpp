@@ -53,8 +53,8 @@ std::optional<std::string> FindNameNoCase(int dirFd, const std::string& name) {
   const std::u16string wanted = text::Upcased(text::FromUtf8(name));
   struct stat st;
   if (fstat(dirFd, &st) != 0) return std::nullopt;
-  const FolderKey key{st.st_dev, st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
-                      st.st_ctim.tv_nsec};
+  const FolderKey key{st.st_dev,          st.st_ino,         st.st_mtim.tv_sec,
+                      st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
   Kept& kept = KeptFolders();
   {
     std::lock_guard<std::mutex> lock(kept.mutex);

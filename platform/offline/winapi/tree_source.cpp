@@ -147,6 +147,28 @@ std::optional<DriveStat> TreeSource::Stat(const DrivePath& path) const {
 }
 
 std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const {
+  return Entries(folder, wanted, limit, false);
+}
+
+std::vector<DriveEntry> TreeSource::ListToKeep(const DrivePath& folder, std::size_t limit) const {
+  return Entries(
+      folder, [](std::u16string_view, std::u16string_view) { return true; }, limit, true);
+}
+
+std::optional<DriveStat> TreeSource::StatEntry(const DrivePath& folder, const DriveEntry& entry) const {
+  if (entry.stated) return entry.stat;
+  Hold(folder.parts);  // a listed folder is looked in again for each entry a caller takes
+  const auto held = Held(folder.parts, folder.parts.size());
+  const safefs::Fd opened = held ? safefs::Fd() : safefs::OpenBeneath(*tree_, folder.parts, O_PATH | O_DIRECTORY);
+  const int dirFd = held ? held->fd.get() : opened.get();
+  if (dirFd < 0) return std::nullopt;
+  std::optional<struct stat> st = EntryStat(*tree_, folder, dirFd, text::ToUtf8(entry.name));
+  if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) return std::nullopt;
+  return StatOf(*st);
+}
+
+std::vector<DriveEntry> TreeSource::Entries(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit,
+                                            bool deferStat) const {
   std::vector<DriveEntry> out;
   safefs::Fd fd = safefs::OpenBeneath(*tree_, folder.parts, O_RDONLY | O_DIRECTORY);
   if (!fd.valid()) return out;
@@ -160,6 +182,15 @@ std::vector<DriveEntry> TreeSource::List(const DrivePath& folder, const EntryFil
     if (driveRoot && (entry == "." || entry == "..")) continue;  // a drive's root lists neither
     std::u16string name = text::FromUtf8(entry);
     if (!wanted(name, u"")) continue;
+    // The folder's own word for a file or folder; a name that does not come
+    // back from UTF-16 as it was is stated now, by the name on disk.
+    const bool known = e->d_type == DT_REG || e->d_type == DT_DIR;
+    if (deferStat && known && text::ToUtf8(name) == entry) {
+      DriveEntry unstated{std::move(name), u"", DriveStat{}, false};
+      unstated.stat.mode = e->d_type == DT_DIR ? S_IFDIR : S_IFREG;
+      out.push_back(std::move(unstated));
+      continue;
+    }
     std::optional<struct stat> st = EntryStat(*tree_, folder, dirfd(d.get()), entry);
     if (!st || !(S_ISDIR(st->st_mode) || S_ISREG(st->st_mode))) continue;
     out.push_back({std::move(name), u"", StatOf(*st)});

@@ -24,6 +24,9 @@ class TreeSource : public DriveSource {
   std::optional<DrivePath> Resolve(const safefs::Parts& components, bool followFinal) const override;
   std::optional<DriveStat> Stat(const DrivePath& path) const override;
   std::vector<DriveEntry> List(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit) const override;
+  // Files and folders the folder itself says are such are left unstated.
+  std::vector<DriveEntry> ListToKeep(const DrivePath& folder, std::size_t limit) const override;
+  std::optional<DriveStat> StatEntry(const DrivePath& folder, const DriveEntry& entry) const override;
   std::unique_ptr<DriveFile> Open(const DrivePath& path) const override;
   // A host tree has no case rules of its own: a-z and A-Z are the same.
   std::u16string UpperCase(std::u16string_view name) const override;
@@ -39,6 +42,10 @@ class TreeSource : public DriveSource {
   };
   static constexpr std::size_t kMaxHeldFolders = 64;
   std::shared_ptr<const HeldFolder> Held(const safefs::Parts& parts, std::size_t count) const;
+  // The entries of `folder`; with `deferStat`, those the folder says are
+  // files or folders are left unstated.
+  std::vector<DriveEntry> Entries(const DrivePath& folder, const EntryFilter& wanted, std::size_t limit,
+                                  bool deferStat) const;
   void Hold(const safefs::Parts& parts) const;
 
   std::shared_ptr<const safefs::Tree> tree_;
