@@ -2,8 +2,11 @@
 // of files that do are the setup API scenario tests' business.
 #include "platform/offline/formats/inf_parser.h"
 
+#include "platform/offline/formats/char_search.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -186,5 +189,50 @@ TEST(InfParser, HostileFilesRefusedAtTheirLimits) {
     ASSERT_FALSE(parsed);
     EXPECT_EQ(parsed.reason().reason, c.reason);
     EXPECT_EQ(parsed.reason().line, c.line);
+  }
+}
+
+// The scanner's block-wise searches against the obvious loop: the sought
+// character at every place in and after the 16-byte blocks, every start, and
+// between them commas to count and what must never match: bytes of 0x80 and
+// above, NULs, blanks, UTF-16 units with a sought character in one half.
+template <typename Char>
+void ExpectSearchesAgreeWithLoop(std::basic_string_view<Char> t) {
+  auto loop = [t](std::size_t from, std::basic_string_view<Char> set, std::size_t* commas = nullptr) {
+    std::size_t i = from;
+    for (; i < t.size() && set.find(t[i]) == set.npos; ++i) {
+      if (commas && t[i] == Char(',')) ++*commas;
+    }
+    return std::min(i, t.size());
+  };
+  const Char steers[] = {'\n', '"', ';', '\\'}, quote[] = {'"', '\n'}, close[] = {']', '\n'};
+  for (std::size_t from = 0; from <= t.size() + 1; ++from) {
+    SCOPED_TRACE(testing::Message() << "size " << t.size() << ", from " << from);
+    std::size_t commas = 5, wanted = 5;  // the count adds to what is there
+    ASSERT_EQ((offline::CountUntilFirstOf<',', '\n', '"', ';', '\\'>(t, from, &commas)),
+              loop(from, {steers, 4}, &wanted));
+    ASSERT_EQ(commas, wanted);
+    ASSERT_EQ((offline::FindFirstOf<'"', '\n'>(t, from)), loop(from, {quote, 2}));
+    ASSERT_EQ((offline::FindFirstOf<']', '\n'>(t, from)), loop(from, {close, 2}));
+    ASSERT_EQ(offline::FindFirstOf<'\n'>(t, from), loop(from, {close + 1, 1}));
+  }
+}
+
+TEST(InfParser, CharSearchesAgreeWithTheObviousLoop) {
+  const std::string fill("a\x80,\xff\0\r\t= \xe9[,", 12);
+  const std::u16string fill16(u"a\u0080\u010a,\u0a00\u223b\u5c22\u2c00\uffff\0\r\t ", 13);
+  const std::string sought = "\n\";\\,=]";
+  for (std::size_t n = 0; n <= 41; ++n) {
+    for (std::size_t at = 0; at <= n; ++at) {  // at n: nothing sought in the text
+      std::string t;
+      std::u16string t16;
+      for (std::size_t i = 0; i < n; ++i) {
+        t += i == at ? sought[(at + n) % sought.size()] : fill[i % fill.size()];
+        t16 += i == at ? char16_t(t.back()) : fill16[i % fill16.size()];
+      }
+      ExpectSearchesAgreeWithLoop(std::string_view(t));
+      ExpectSearchesAgreeWithLoop(std::u16string_view(t16));
+      if (HasFatalFailure()) return;
+    }
   }
 }

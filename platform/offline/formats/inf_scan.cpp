@@ -7,9 +7,9 @@
 // is scanned as bytes: every character that steers the scan is ASCII, which
 // Windows-1252 and UTF-8 spell as such.
 #include <map>
-#include <type_traits>
 
 #include "platform/codecs.h"
+#include "platform/offline/formats/char_search.h"
 #include "platform/offline/formats/inf_internal.h"
 #include "platform/text.h"
 
@@ -25,24 +25,6 @@ struct Scanned {
   std::vector<Place> places;                       // each stretch of a section's lines, in file order
   unsigned firstOrphanLine = 0;                    // text before the first section
 };
-
-// What a character is to the scan: most are plain text, which it skips in
-// runs once a line is known to hold something.
-enum CharClass : unsigned char { kPlain, kBlank, kSteers };
-struct ClassTable {
-  CharClass ascii[128] = {};
-  constexpr ClassTable() {
-    for (unsigned char c : {'\n', '"', ';', '\\', ',', '='}) ascii[c] = kSteers;
-    for (unsigned char c : {' ', '\t', '\r', '\0'}) ascii[c] = kBlank;
-  }
-};
-constexpr ClassTable kClasses;
-
-template <typename Char>
-CharClass ClassOf(Char c) {
-  const auto u = static_cast<std::make_unsigned_t<Char>>(c);
-  return u < 128 ? kClasses.ascii[u] : kPlain;
-}
 
 template <typename View, typename Decode>
 class Scanner {
@@ -61,8 +43,7 @@ class Scanner {
       const std::size_t lineStart = pos_;
       SkipBlanks();
       if (pos_ < t_.size() && t_[pos_] == Char('[')) {
-        std::size_t close = pos_ + 1;
-        while (close < t_.size() && t_[close] != Char(']') && t_[close] != Char('\n')) ++close;
+        const std::size_t close = FindFirstOf<']', '\n'>(t_, pos_ + 1);
         if (close >= t_.size() || t_[close] != Char(']')) return InfRejection{InfError::kUnclosedSection, thisLine};
         if (close - pos_ - 1 > kInfMaxSectionName) return InfRejection{InfError::kSectionNameTooLong, thisLine};
         if (current) out->places.push_back({*current, Pos(rangeStart), Pos(lineStart)});
@@ -92,10 +73,10 @@ class Scanner {
  private:
   static std::uint32_t Pos(std::size_t p) { return static_cast<std::uint32_t>(p); }
   void SkipBlanks() {
-    while (pos_ < t_.size() && ClassOf(t_[pos_]) == kBlank) ++pos_;
+    while (pos_ < t_.size() && InfSkeleton::IsBlank(t_[pos_])) ++pos_;
   }
   void SkipLine() {
-    while (pos_ < t_.size() && t_[pos_] != Char('\n')) ++pos_;
+    pos_ = FindFirstOf<'\n'>(t_, pos_);
     if (pos_ < t_.size()) ++pos_;
   }
   // As the line parser: after an unquoted "\", the line goes on below when
@@ -115,11 +96,11 @@ class Scanner {
   // A line that is no header, with its continuations: the number of fields
   // it holds (0 for a line of nothing), or nothing when it holds too many.
   std::optional<std::size_t> BodyLine() {
-    bool inQuotes = false, sawComma = false, hasKey = false, any = false;
+    bool inQuotes = false, any = false;
     std::size_t fields = 0;
     while (pos_ < t_.size()) {
       if (inQuotes) {  // to the closing quote; an unclosed one runs to the end of the line
-        while (pos_ < t_.size() && t_[pos_] != Char('"') && t_[pos_] != Char('\n')) ++pos_;
+        pos_ = FindFirstOf<'"', '\n'>(t_, pos_);
         if (pos_ >= t_.size()) break;
         if (t_[pos_] == Char('\n')) {
           ++pos_;
@@ -130,8 +111,9 @@ class Scanner {
         pos_ += doubled ? 2 : 1;
         continue;
       }
-      if (any) {  // plain text and blanks change nothing now
-        while (pos_ < t_.size() && ClassOf(t_[pos_]) != kSteers) ++pos_;
+      if (any) {  // plain text, blanks and "=" change nothing now; commas add fields
+        pos_ = CountUntilFirstOf<',', '\n', '"', ';', '\\'>(t_, pos_, &fields);
+        if (fields > kInfMaxFieldsPerLine) return std::nullopt;
         if (pos_ >= t_.size()) break;
       }
       const Char c = t_[pos_];
@@ -149,12 +131,9 @@ class Scanner {
         ++lineNo_;
         SkipBlanks();
         continue;
-      } else if (c == Char('=') && !hasKey && !sawComma) {
-        hasKey = any = true;
       } else if (c == Char(',')) {
-        if (fields >= kInfMaxFieldsPerLine) return std::nullopt;
         ++fields;
-        sawComma = any = true;
+        any = true;
       } else if (!InfSkeleton::IsBlank(c)) {
         any = true;
       }
@@ -192,7 +171,7 @@ std::optional<InfRejection> InfSkeleton::Scan(std::vector<std::uint8_t>&& bytes,
   if (found.encoding == codecs::Encoding::kUtf16Le) {
     layout->encoding = InfLayout::Encoding::kUtf16;
     file->units_ = codecs::DecodeUtf16Le(body, length);
-    file->units_.resize(std::min(file->units_.size(), file->units_.find(char16_t(0x1A))));
+    file->units_.resize(FindFirstOf<'\x1a'>(std::u16string_view(file->units_), 0));
     rejection = ScanText(
         std::u16string_view(file->units_), [](std::u16string_view s) { return std::u16string(s); }, &scanned);
   } else {
