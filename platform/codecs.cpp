@@ -1,5 +1,7 @@
 #include "platform/codecs.h"
 
+#include <cstring>
+
 #include "platform/text.h"
 
 namespace codecs {
@@ -54,6 +56,13 @@ std::u16string DecodeText(const std::uint8_t* data, std::size_t size) {
 std::u16string DecodeUtf16Le(const std::uint8_t* data, std::size_t size) {
   std::u16string out(size / 2, u'\0');
   char16_t* to = out.data();
+  const std::uint16_t one = 1;
+  std::uint8_t low = 0;
+  std::memcpy(&low, &one, 1);
+  if (low == 1) {  // a little-endian host holds UTF-16LE as it is
+    if (!out.empty()) std::memcpy(to, data, out.size() * sizeof(char16_t));
+    return out;
+  }
   for (std::size_t i = 0; i < out.size(); ++i) {
     to[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
   }
