@@ -238,6 +238,9 @@ TEST(RegExport, DeletionsAndLaterFilesApplyInOrder) {
       u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\a]\r\n"
       u"\"Start\"=dword:00000001\r\n\"Gone\"=\"x\"\r\n"
       u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\b\\sub]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\c\\sub]\r\n\"Old\"=dword:00000001\r\n"
+      u"[-HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\Services\\c]\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet003\\SERVICES\\C\\sub\\deep]\r\n\"New\"=dword:00000002\r\n"
       u"[HKEY_LOCAL_MACHINE\\SYSTEM\\Select]\r\n\"Current\"=dword:00000003\r\n";
   std::u16string second =
       u"Windows Registry Editor Version 5.00\r\n"
@@ -251,6 +254,9 @@ TEST(RegExport, DeletionsAndLaterFilesApplyInOrder) {
   Bytes d;
   EXPECT_TRUE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Start", &d));
   EXPECT_FALSE(Query(u"SYSTEM\\CurrentControlSet\\Services\\a", u"Gone", &d));
+  // A key deleted and made again below where the file had been: the new one only.
+  EXPECT_TRUE(Query(u"SYSTEM\\CurrentControlSet\\Services\\c\\sub\\deep", u"New", &d));
+  EXPECT_FALSE(Query(u"SYSTEM\\CurrentControlSet\\Services\\c\\sub", u"Old", &d));
   os::HKEY h = nullptr;
   EXPECT_EQ(
       os::RegOpenKeyExW(os::HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Services\\b\\sub", 0, os::KEY_READ, &h),

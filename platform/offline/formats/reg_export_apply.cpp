@@ -1,6 +1,10 @@
 // The parsed lines of a registry export applied to the key tree.
 #include "platform/offline/formats/reg_export.h"
 
+#include <vector>
+
+#include "platform/text.h"
+
 namespace offline {
 namespace {
 
@@ -13,20 +17,30 @@ class TreeApplier : public RegExportSink {
     current_ = nullptr;
     const auto parts = SplitRegPath(path);
     if (remove) {
+      chain_.clear();  // the keys it passed through may be gone
       RegTreeKey* parent = root_;
       for (std::size_t i = 0; i + 1 < parts.size() && parent; ++i) parent = parent->Child(parts[i]);
       if (parent && !parts.empty()) parent->RemoveChild(parts.back());
       return;
     }
-    RegTreeKey* key = root_;
-    for (auto part : parts) {
-      RegTreeKey* next = key->Child(part);
+    // An export lists a key's subkeys right after it: the start the path
+    // shares with the key before is not looked up again.
+    std::size_t same = 0;
+    while (same < parts.size() && same < chain_.size() && text::EqualsNoCase(parts[same], chain_[same].name)) ++same;
+    chain_.resize(same);
+    RegTreeKey* key = same ? chain_.back().key : root_;
+    for (std::size_t i = same; i < parts.size(); ++i) {
+      RegTreeKey* next = key->Child(parts[i]);
       if (!next) {
-        if (budget_->keys == 0) return Exhausted("keys");
+        if (budget_->keys == 0) {
+          chain_.clear();
+          return Exhausted("keys");
+        }
         --budget_->keys;
-        next = key->AddChild(part);
+        next = key->AddChild(parts[i]);
       }
       key = next;
+      chain_.push_back({std::u16string(parts[i]), key});
     }
     current_ = key;
   }
@@ -71,6 +85,11 @@ class TreeApplier : public RegExportSink {
   RegBudget* budget_;
   std::string* warnings_;
   RegTreeKey* current_ = nullptr;
+  struct Step {
+    std::u16string name;  // as the export spelt it
+    RegTreeKey* key;
+  };
+  std::vector<Step> chain_;  // the keys from the top to the last key line's
   std::size_t problems_ = 0;
   bool exhausted_ = false;
 };
