@@ -4,9 +4,10 @@
 // only writes go below --output (or into the root without it), and each of
 // them makes the source written to forget (lookup_cache.h). Resolutions are
 // kept by the components asked for, listings whole per folder (each caller's
-// filter applied to the kept entries), so a folder is read and its entries
-// looked at once. Files are opened and read afresh: what is kept of their
-// contents is the readers' business (inf_cache.h).
+// filter applied to the kept entries, an entry's size and times read when a
+// filter first takes it), so a folder is read and its entries looked at once.
+// Files are opened and read afresh: what is kept of their contents is the
+// readers' business (inf_cache.h).
 //
 // Limits: at most kMaxCachedPaths resolutions, and as many stops and sizes
 // (more, and it starts afresh);
