@@ -230,14 +230,7 @@ Listing ListPattern(std::u16string_view full, bool* written) {
 // written to a file it shows. At most kKeptPatterns are kept.
 class Listings final : public offline::WriteAware {
  public:
-  static Listings& Get() {
-    static Listings* listings = [] {
-      auto* l = new Listings;  // lives for the run, as the cache registry does
-      offline::RegisterWriteAware(l);
-      return l;
-    }();
-    return *listings;
-  }
+  static Listings& Get() { return offline::RunCache<Listings>(); }
 
   Listing Find(std::u16string_view full) {
     const auto it = known_.find(full);

@@ -99,16 +99,7 @@ struct Records final : WriteAware {
   }
 };
 
-// Lives for the process: what a run learnt is dropped with the process, not
-// freed record by record at exit.
-Records& AllRecords() {
-  static Records& records = []() -> Records& {
-    auto* r = new Records;
-    RegisterWriteAware(r);
-    return *r;
-  }();
-  return records;
-}
+Records& AllRecords() { return RunCache<Records>(); }
 
 std::size_t Size(const InfAnswer& a) {
   return sizeof a + 2 * (a.section.size() + a.key.size() + (a.text ? a.text->size() : 0));

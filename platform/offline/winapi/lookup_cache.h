@@ -32,6 +32,18 @@ class WriteAware {
 // Tells `cache` of every write from now on. Caches live for the run.
 void RegisterWriteAware(WriteAware* cache);
 
+// The run's one cache of type T, told of every write from its first use. It
+// lives for the process: nothing of it is freed block by block at exit.
+template <typename T>
+T& RunCache() {
+  static T& cache = []() -> T& {
+    auto* made = new T;
+    RegisterWriteAware(made);
+    return *made;
+  }();
+  return cache;
+}
+
 // The key of a Windows path (empty when it is on no drive of the machine) or
 // of a drive-relative path.
 std::string PathKey(std::u16string_view windowsPath);

@@ -158,14 +158,7 @@ namespace {
 // it, above it or below it. At most kMaxCachedPaths are kept.
 class ReadPaths final : public WriteAware {
  public:
-  static ReadPaths& Get() {
-    static ReadPaths* paths = [] {
-      auto* p = new ReadPaths;  // lives for the run, as the cache registry does
-      RegisterWriteAware(p);
-      return p;
-    }();
-    return *paths;
-  }
+  static ReadPaths& Get() { return RunCache<ReadPaths>(); }
   const std::optional<Found>* Find(const std::string& key) const {
     const auto it = known_.find(key);
     return it == known_.end() ? nullptr : &it->second;

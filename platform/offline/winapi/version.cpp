@@ -51,14 +51,7 @@ using ResourceRead = offline::Parsed<offline::VersionResource, offline::PeError>
 // file's identity (so a file replaced is read afresh), at most kKept files.
 class Resources final : public offline::WriteAware {
  public:
-  static Resources& Get() {
-    static Resources* resources = [] {
-      auto* r = new Resources;  // lives for the run, as the cache registry does
-      offline::RegisterWriteAware(r);
-      return r;
-    }();
-    return *resources;
-  }
+  static Resources& Get() { return offline::RunCache<Resources>(); }
   // Nothing when the file cannot be opened.
   std::optional<ResourceRead> Read(const offline::Found& found) {
     const std::optional<offline::FileIdentity> identity = offline::IdentityOf(found);
