@@ -17,8 +17,6 @@ set(packaging ${CMAKE_BINARY_DIR}/packaging)
 # that a build of one commit writes the same files every time.
 string(TIMESTAMP QUILLON_MAN_DATE "%Y-%m-%d" UTC)
 string(TIMESTAMP QUILLON_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-# Where the disk image reader is installed, as the program looks for it (platform/offline/winapi).
-set(QUILLON_MODULE_DIR ${CMAKE_INSTALL_FULL_LIBDIR}/quillon)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/quillon.1.in ${packaging}/quillon.1 @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${packaging}/changelog @ONLY)
 # gzip -n: no name and no time in the header.
